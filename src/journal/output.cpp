@@ -1,0 +1,106 @@
+#include "journal/output.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+
+namespace {
+
+// Large enough that the writes themselves cost nothing next to the formatting.
+const size_t OUTPUT_BUFFER_SIZE = 256 * 1024;
+
+char outputBuffer[OUTPUT_BUFFER_SIZE];
+size_t outputUsed = 0;
+FILE* outputStream = nullptr;  // standard output until a test says otherwise
+bool outputFailed = false;
+uint32_t outputError = 0;
+
+// errno of a failed write, as the Windows code a user of either build would see.
+uint32_t WindowsCodeOf(int error)
+{
+    switch (error) {
+    case ENOSPC: return 112;  // ERROR_DISK_FULL
+    case EPIPE: return 232;   // ERROR_NO_DATA: the pipe is being closed
+    default: return 29;       // ERROR_WRITE_FAULT
+    }
+}
+
+void WriteBuffered()
+{
+    FILE* stream = outputStream ? outputStream : stdout;
+    if (!outputFailed && outputUsed != 0) {
+        errno = 0;
+        if (std::fwrite(outputBuffer, 1, outputUsed, stream) != outputUsed ||
+            std::fflush(stream) != 0) {
+            outputFailed = true;
+            outputError = WindowsCodeOf(errno);
+        }
+    }
+    outputUsed = 0;
+}
+
+}  // namespace
+
+char* ReserveOutput(size_t size)
+{
+    if (OUTPUT_BUFFER_SIZE - outputUsed < size)
+        WriteBuffered();
+    return outputBuffer + outputUsed;
+}
+
+void CommitOutput(char* end)
+{
+    outputUsed = static_cast<size_t>(end - outputBuffer);
+}
+
+void WriteText(const char* text)
+{
+    size_t length = std::strlen(text);
+    while (length != 0) {
+        size_t part = length < OUTPUT_RESERVE_MAX ? length : OUTPUT_RESERVE_MAX;
+        char* out = ReserveOutput(part);
+        std::memcpy(out, text, part);
+        CommitOutput(out + part);
+        text += part;
+        length -= part;
+    }
+}
+
+void PrintMessage(const char* format, ...)
+{
+    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
+    va_list values;
+    va_start(values, format);
+    int length = std::vsnprintf(out, OUTPUT_RESERVE_MAX - 1, format, values);
+    va_end(values);
+    if (length < 0)
+        length = 0;
+    if (static_cast<size_t>(length) > OUTPUT_RESERVE_MAX - 2)
+        length = static_cast<int>(OUTPUT_RESERVE_MAX - 2);
+    out[length] = '\n';
+    CommitOutput(out + length + 1);
+}
+
+bool FlushOutput()
+{
+    WriteBuffered();
+    return !outputFailed;
+}
+
+bool OutputFailed()
+{
+    return outputFailed;
+}
+
+uint32_t OutputErrorCode()
+{
+    return outputError;
+}
+
+void SetOutputStream(FILE* stream)
+{
+    outputUsed = 0;
+    outputStream = stream;
+    outputFailed = false;
+    outputError = 0;
+}

@@ -1,0 +1,35 @@
+// The one writer of all the program's text. Everything goes to standard output through a
+// single block buffer that is written when full and at exit, so a run of millions of
+// records costs a few large writes and no allocation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// The longest text one call may reserve: an event line with every reason name and the
+// longest name fits well within it.
+const size_t OUTPUT_RESERVE_MAX = 4096;
+
+// Returns room for at least `size` bytes (size <= OUTPUT_RESERVE_MAX); CommitOutput then
+// takes the bytes written up to `end`.
+char* ReserveOutput(size_t size);
+void CommitOutput(char* end);
+
+void WriteText(const char* text);
+// A message: printf-style text with the given values, then the line break.
+void PrintMessage(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Writes what is buffered. False once any write to the stream has failed: from then on
+// output is dropped and the run must not report success.
+bool FlushOutput();
+bool OutputFailed();
+// The Windows error code that describes the failed write (disk full, pipe closed, ...).
+uint32_t OutputErrorCode();
+
+// Where the text goes; standard output unless a test says otherwise. Resets the failure.
+void SetOutputStream(FILE* stream);

@@ -1,0 +1,22 @@
+// Read-only access to the USN journal of an NTFS volume held in a file or block device:
+// the Linux side of the volume operations. Results and error codes are those Windows
+// gives for FSCTL_QUERY_USN_JOURNAL and a version-0 FSCTL_READ_USN_JOURNAL.
+#pragma once
+
+#include <cstdint>
+
+#include "volume/volume_ops.h"
+
+struct NtfsJournal;  // everything found on the volume; owned by the caller through the calls below
+
+// Finds the NTFS volume in the open file (a bare volume, or the partition of a whole-disk
+// image with an MBR or GPT table), then $Extend\$UsnJrnl and its $J and $Max streams.
+// Returns 0, or a Windows error code (1 not NTFS, 1179 no journal, 1392 damaged, 1117
+// device read error, 14 out of memory). On success *journal must be given to
+// CloseNtfsJournal.
+uint32_t OpenNtfsJournal(int fd, NtfsJournal** journal);
+void QueryNtfsJournal(const NtfsJournal* journal, UsnJournalData* data);
+// Returns 0 with *bytesReturned filled (next USN, then whole V2 records), or an error code.
+uint32_t ReadNtfsJournal(NtfsJournal* journal, const ReadUsnJournalData& request,
+                         unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned);
+void CloseNtfsJournal(NtfsJournal* journal);

@@ -1,0 +1,70 @@
+#include "volume/journal_reader.h"
+
+#include "journal/little_endian.h"
+#include "journal/output.h"
+#include "journal/record_walker.h"
+
+namespace {
+
+const uint32_t NEXT_USN_SIZE = 8;
+
+// Reads buffer after buffer until a read returns only the next USN.
+int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char* buffer,
+              uint64_t targetFrn)
+{
+    // Every reason, every record (not only those written at a close), and no waiting for
+    // records that have not been written yet.
+    ReadUsnJournalData request = {journal.FirstUsn, 0xFFFFFFFF, 0, 0, 0, journal.UsnJournalID};
+    for (;;) {
+        uint32_t bytesReturned = 0;
+        if (!ReadUsnJournal(volume, request, buffer, USN_BUFFER_SIZE, &bytesReturned)) {
+            PrintMessage("Error %u: unable to read USN journal.", GetLastErrorCode());
+            return 1;
+        }
+        if (bytesReturned < NEXT_USN_SIZE) {
+            PrintMessage("no next USN.");
+            return 0;
+        }
+        int64_t nextUsn = LoadI64(buffer);
+        if (bytesReturned == NEXT_USN_SIZE)
+            return 0;
+        DumpRecords(buffer + NEXT_USN_SIZE, bytesReturned - NEXT_USN_SIZE, targetFrn);
+        // Records came back but the journal would send us to the same place again:
+        // reading on would print them for ever.
+        if (nextUsn <= request.StartUsn) {
+            PrintMessage("Error %u: unable to read USN journal.", ERROR_FILE_CORRUPT);
+            return 1;
+        }
+        // Nothing can be shown any more; the caller reports the write failure.
+        if (OutputFailed())
+            return 1;
+        request.StartUsn = nextUsn;
+    }
+}
+
+}  // namespace
+
+int DumpJournal(const WideChar* volumePath, uint64_t targetFrn)
+{
+    VolumeHandle volume;
+    if (!OpenVolume(volumePath, &volume)) {
+        PrintMessage("Error %u: unable to open drive.", GetLastErrorCode());
+        return 1;
+    }
+    UsnJournalData journal;
+    if (!QueryUsnJournal(volume, &journal)) {
+        PrintMessage("Error %u: unable to query USN journal.", GetLastErrorCode());
+        CloseVolume(volume);
+        return 1;
+    }
+    unsigned char* buffer = AllocateUsnBuffer();
+    if (buffer == nullptr) {
+        PrintMessage("Error %u: unable to allocate USN buffer.", ERROR_OUTOFMEMORY);
+        CloseVolume(volume);
+        return 1;
+    }
+    int status = ReadToEnd(volume, journal, buffer, targetFrn);
+    ReleaseUsnBuffer(buffer);
+    CloseVolume(volume);
+    return status;
+}

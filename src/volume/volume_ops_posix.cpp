@@ -1,0 +1,145 @@
+// The volume operations on Linux: the "volume" is an NTFS block device or an image file,
+// read through ntfs/ with the answers Windows would give; errors are reported as the
+// Windows codes, so messages read the same on both builds. Nothing is ever written.
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "ntfs/ntfs_journal.h"
+#include "volume/utf8_text.h"
+#include "volume/volume_ops.h"
+
+namespace {
+
+struct PosixVolume {
+    int fd;
+    NtfsJournal* journal;  // found at the first query
+};
+
+uint32_t lastError = 0;
+
+bool Fail(uint32_t error)
+{
+    lastError = error;
+    return false;
+}
+
+// A missing file is 2 and a missing folder on the way 3, as Windows tells them apart.
+uint32_t MissingPathCode(const std::string& path)
+{
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return ERROR_FILE_NOT_FOUND;
+    struct stat folder;
+    return stat(path.substr(0, slash).c_str(), &folder) == 0 ? ERROR_FILE_NOT_FOUND
+                                                             : ERROR_PATH_NOT_FOUND;
+}
+
+uint32_t WindowsCodeOf(int error, const std::string& path)
+{
+    switch (error) {
+    case ENOENT: return path.empty() ? ERROR_PATH_NOT_FOUND : MissingPathCode(path);
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOMEM: return ERROR_OUTOFMEMORY;
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ELOOP: return 1921;        // ERROR_CANT_RESOLVE_FILENAME
+    case EIO: return ERROR_IO_DEVICE;
+    default: return 31;             // ERROR_GEN_FAILURE
+    }
+}
+
+}  // namespace
+
+bool GetArgumentList(int argc, char** argv, ArgumentList* arguments)
+{
+    // Kept for the whole run, like the array Windows hands out.
+    static std::vector<std::u16string> texts;
+    static std::vector<char16_t*> values;
+    texts.clear();
+    for (int i = 0; i < argc; ++i)
+        texts.push_back(DecodeUtf8(argv[i]));
+    values.clear();
+    for (std::u16string& text : texts)
+        values.push_back(&text[0]);
+    values.push_back(nullptr);
+    arguments->count = argc;
+    arguments->values = values.data();
+    return true;
+}
+
+bool OpenVolume(const WideChar* path, VolumeHandle* volume)
+{
+    std::string name = EncodeUtf8(path);
+    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Fail(WindowsCodeOf(errno, name));
+    // Windows will not open a folder as a volume either.
+    struct stat info;
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(fd);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
+    PosixVolume* opened = new (std::nothrow) PosixVolume{fd, nullptr};
+    if (opened == nullptr) {
+        close(fd);
+        return Fail(ERROR_OUTOFMEMORY);
+    }
+    *volume = opened;
+    return true;
+}
+
+bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
+{
+    PosixVolume* opened = static_cast<PosixVolume*>(volume);
+    if (opened->journal == nullptr) {
+        uint32_t error = OpenNtfsJournal(opened->fd, &opened->journal);
+        if (error != 0)
+            return Fail(error);
+    }
+    QueryNtfsJournal(opened->journal, journal);
+    return true;
+}
+
+bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
+                    unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
+{
+    PosixVolume* opened = static_cast<PosixVolume*>(volume);
+    if (opened->journal == nullptr)
+        return Fail(ERROR_JOURNAL_NOT_ACTIVE);
+    uint32_t error = ReadNtfsJournal(opened->journal, request, buffer, bufferSize, bytesReturned);
+    return error == 0 || Fail(error);
+}
+
+void CloseVolume(VolumeHandle volume)
+{
+    PosixVolume* opened = static_cast<PosixVolume*>(volume);
+    if (opened->journal != nullptr)
+        CloseNtfsJournal(opened->journal);
+    close(opened->fd);
+    delete opened;
+}
+
+// On an NTFS mount the inode number is the MFT record number (ntfs-3g, ntfs3); with no
+// sequence number in it, it selects the file's records by record number.
+uint64_t GetFileReferenceNumber(const WideChar* path)
+{
+    std::string name = EncodeUtf8(path);
+    struct stat info;
+    if (lstat(name.c_str(), &info) != 0) {
+        Fail(WindowsCodeOf(errno, name));
+        return 0;
+    }
+    return static_cast<uint64_t>(info.st_ino);
+}
+
+uint32_t GetLastErrorCode()
+{
+    return lastError;
+}
