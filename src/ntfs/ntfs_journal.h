@@ -11,12 +11,16 @@ struct NtfsJournal;  // everything found on the volume; owned by the caller thro
 
 // Finds the NTFS volume in the open file (a bare volume, or the partition of a whole-disk
 // image with an MBR or GPT table), then $Extend\$UsnJrnl and its $J and $Max streams.
-// Returns 0, or a Windows error code (1 not NTFS, 1179 no journal, 1392 damaged, 1117
-// device read error, 14 out of memory). On success *journal must be given to
-// CloseNtfsJournal.
+// Returns 0, or a Windows error code (1 not NTFS, 1179 no journal, 1178 journal being
+// deleted, 1392 damaged, 1117 device read error, 14 out of memory). On success *journal
+// must be given to CloseNtfsJournal. The volume is only read (pread), never written.
+// In a whole-disk image the first NTFS partition in table order is the one opened.
 uint32_t OpenNtfsJournal(int fd, NtfsJournal** journal);
 void QueryNtfsJournal(const NtfsJournal* journal, UsnJournalData* data);
-// Returns 0 with *bytesReturned filled (next USN, then whole V2 records), or an error code.
+// Returns 0 with *bytesReturned filled (next USN, then whole V2 records), or an error code
+// (1181 StartUsn below FirstUsn, 87 another journal's id, 122 buffer too small for the
+// next record, 1392, 1117). Each successful read either returns records or has reached
+// the end of $J, so reading from each next USN always comes to an end.
 uint32_t ReadNtfsJournal(NtfsJournal* journal, const ReadUsnJournalData& request,
                          unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned);
 void CloseNtfsJournal(NtfsJournal* journal);

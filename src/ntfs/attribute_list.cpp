@@ -1,0 +1,75 @@
+#include "ntfs/attribute_list.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "journal/little_endian.h"
+#include "ntfs/ntfs_name.h"
+#include "ntfs/ntfs_types.h"
+
+namespace {
+
+const uint32_t ENTRY_HEADER_SIZE = 26;
+
+}  // namespace
+
+uint32_t NextAttributeListEntry(const unsigned char* list, uint32_t size, uint32_t* offset,
+                                AttributeListEntry* entry)
+{
+    uint32_t at = *offset;
+    // Bytes too few for another entry are slack after the last one.
+    if (at > size || size - at < ENTRY_HEADER_SIZE)
+        return NTFS_NOT_FOUND;
+    const unsigned char* bytes = list + at;
+    uint32_t length = LoadU16(bytes + 4);
+    uint32_t nameLength = bytes[6];
+    uint32_t nameOffset = bytes[7];
+    if (length < ENTRY_HEADER_SIZE || length > size - at || nameOffset > length ||
+        2 * nameLength > length - nameOffset)
+        return ERROR_FILE_CORRUPT;
+    entry->type = LoadU32(bytes);
+    entry->name = bytes + nameOffset;
+    entry->nameLength = nameLength;
+    entry->firstVcn = LoadI64(bytes + 8);
+    entry->reference = LoadU64(bytes + 16);
+    entry->id = LoadU16(bytes + 24);
+    *offset = at + length;
+    return 0;
+}
+
+uint32_t CollectListSegments(const unsigned char* list, uint32_t size, uint32_t type,
+                             const char* name, AttributeListEntry** entries, size_t* count)
+{
+    *entries = nullptr;
+    *count = 0;
+    // Every entry takes at least a header, which bounds the array.
+    size_t capacity = size / ENTRY_HEADER_SIZE;
+    if (capacity == 0)
+        return 0;
+    AttributeListEntry* found =
+        static_cast<AttributeListEntry*>(std::malloc(capacity * sizeof(AttributeListEntry)));
+    if (found == nullptr)
+        return ERROR_OUTOFMEMORY;
+    size_t used = 0;
+    uint32_t offset = 0;
+    AttributeListEntry entry;
+    uint32_t status;
+    while ((status = NextAttributeListEntry(list, size, &offset, &entry)) == 0) {
+        if (entry.type == type && NtfsNameEquals(entry.name, entry.nameLength, name))
+            found[used++] = entry;
+    }
+    if (status != NTFS_NOT_FOUND) {
+        std::free(found);
+        return status;
+    }
+    std::stable_sort(found, found + used, [](const AttributeListEntry& a, const AttributeListEntry& b) {
+        return a.firstVcn < b.firstVcn;
+    });
+    if (used == 0) {
+        std::free(found);
+        found = nullptr;
+    }
+    *entries = found;
+    *count = used;
+    return 0;
+}

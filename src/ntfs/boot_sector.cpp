@@ -1,0 +1,68 @@
+#include "ntfs/boot_sector.h"
+
+#include <cstring>
+
+#include "journal/little_endian.h"
+
+namespace {
+
+const uint32_t MAX_CLUSTER_SIZE = 2 * 1024 * 1024;
+// Keeps every byte offset inside the volume, and the partition offset added to it, far
+// from overflow.
+const uint64_t MAX_VOLUME_BYTES = uint64_t(1) << 60;
+
+bool IsPowerOfTwo(uint64_t value)
+{
+    return value != 0 && (value & (value - 1)) == 0;
+}
+
+// Clusters per MFT record or index block: a positive count of clusters, or a negative n
+// meaning 2^-n bytes.
+uint64_t UnitsToBytes(int8_t value, uint32_t clusterSize)
+{
+    if (value > 0)
+        return uint64_t(value) * clusterSize;
+    int shift = -int(value);
+    return shift < 32 ? uint64_t(1) << shift : 0;
+}
+
+}  // namespace
+
+bool HasNtfsOemId(const unsigned char* sector)
+{
+    return std::memcmp(sector + 3, "NTFS    ", 8) == 0;
+}
+
+uint32_t ParseBootSector(const unsigned char* sector, NtfsVolume* volume)
+{
+    if (!HasNtfsOemId(sector))
+        return ERROR_INVALID_FUNCTION;
+    if (LoadU16(sector + 510) != 0xAA55)
+        return ERROR_FILE_CORRUPT;
+    uint32_t bytesPerSector = LoadU16(sector + 11);
+    if (!IsPowerOfTwo(bytesPerSector) || bytesPerSector < 256 || bytesPerSector > 4096)
+        return ERROR_FILE_CORRUPT;
+    uint32_t sectorsPerCluster = sector[13];
+    if (sectorsPerCluster >= 244)
+        sectorsPerCluster = 1u << (256 - sectorsPerCluster);
+    if (!IsPowerOfTwo(sectorsPerCluster) ||
+        uint64_t(sectorsPerCluster) * bytesPerSector > MAX_CLUSTER_SIZE)
+        return ERROR_FILE_CORRUPT;
+    uint32_t clusterSize = sectorsPerCluster * bytesPerSector;
+    uint64_t totalSectors = LoadU64(sector + 40);
+    if (totalSectors > MAX_VOLUME_BYTES / bytesPerSector)
+        return ERROR_FILE_CORRUPT;
+    uint64_t clusterCount = totalSectors / sectorsPerCluster;
+    uint64_t mftCluster = LoadU64(sector + 48);
+    if (mftCluster >= clusterCount)
+        return ERROR_FILE_CORRUPT;
+    uint64_t recordSize = UnitsToBytes(static_cast<int8_t>(sector[64]), clusterSize);
+    if (recordSize < FIXUP_STRIDE || recordSize > MAX_RECORD_SIZE || recordSize % FIXUP_STRIDE != 0)
+        return ERROR_FILE_CORRUPT;
+
+    volume->clusterSize = clusterSize;
+    volume->clusterCount = clusterCount;
+    volume->mftCluster = mftCluster;
+    volume->mftRecordSize = static_cast<uint32_t>(recordSize);
+    return 0;
+}

@@ -1,0 +1,25 @@
+#include "ntfs/fixup.h"
+
+#include "journal/little_endian.h"
+#include "ntfs/ntfs_types.h"
+
+bool ApplyFixups(unsigned char* block, uint32_t size)
+{
+    if (size == 0 || size % FIXUP_STRIDE != 0)
+        return false;
+    uint32_t arrayOffset = LoadU16(block + 4);
+    uint32_t count = LoadU16(block + 6);
+    // The array must lie in the first stride, clear of that stride's own check bytes.
+    if (count != size / FIXUP_STRIDE + 1 || arrayOffset < 8 ||
+        arrayOffset + 2 * count > FIXUP_STRIDE - 2)
+        return false;
+    const unsigned char* array = block + arrayOffset;
+    uint16_t sequence = LoadU16(array);
+    for (uint32_t i = 1; i < count; i++) {
+        unsigned char* check = block + i * FIXUP_STRIDE - 2;
+        if (LoadU16(check) != sequence)
+            return false;
+        StoreU16(check, LoadU16(array + 2 * i));
+    }
+    return true;
+}

@@ -1,0 +1,188 @@
+// Opening the journal: from the partition table down to $Extend\$UsnJrnl and its streams.
+#include <algorithm>
+#include <cstdlib>
+
+#include "journal/little_endian.h"
+#include "ntfs/attribute.h"
+#include "ntfs/boot_sector.h"
+#include "ntfs/byte_source.h"
+#include "ntfs/index.h"
+#include "ntfs/mft_record.h"
+#include "ntfs/ntfs_journal.h"
+#include "ntfs/ntfs_types.h"
+#include "ntfs/partition.h"
+#include "ntfs/stream.h"
+#include "ntfs/usn_record.h"
+
+namespace {
+
+const uint32_t MAX_VALUES_SIZE = 32;  // $Max: the four values the query reports
+const uint32_t VOLUME_INFORMATION_SIZE = 12;
+const uint16_t VOLUME_DELETE_USN_UNDERWAY = 0x0010;
+// What Windows reports as MaxUsn: the largest USN the journal may reach.
+const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
+
+uint32_t OpenVolumeGeometry(int fd, uint32_t partition, NtfsVolume* volume)
+{
+    volume->fd = fd;
+    uint32_t status = FindNtfsVolume(fd, partition, &volume->offset);
+    if (status != 0)
+        return status;
+    unsigned char sector[BOOT_SECTOR_SIZE];
+    status = ReadBytes(fd, volume->offset, sector, sizeof sector);
+    if (status != 0)
+        return status;
+    return ParseBootSector(sector, volume);
+}
+
+// $MFT describes itself: record 0 is read from the boot sector's MFT cluster, and any
+// further segments of its runlist are read through the runs already known.
+uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
+{
+    uint64_t start = volume->offset + volume->mftCluster * volume->clusterSize;
+    uint32_t status = ReadBytes(volume->fd, start, record, volume->mftRecordSize);
+    if (status == 0)
+        status = CheckMftRecord(record, volume->mftRecordSize);
+    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0)
+        status = ERROR_FILE_CORRUPT;
+    if (status == 0)
+        status = LoadAttributeStream(volume, record, MFT_RECORD_MFT, ATTRIBUTE_DATA, "", &volume->mft);
+    return status == NTFS_NOT_FOUND ? ERROR_FILE_CORRUPT : status;
+}
+
+// Windows refuses the journal while $Volume says that its deletion is under way: what is
+// left of it then is being taken apart.
+uint32_t CheckJournalNotBeingDeleted(const NtfsVolume* volume, unsigned char* record)
+{
+    uint32_t status = ReadBaseRecord(volume, MFT_RECORD_VOLUME, record);
+    NtfsAttribute information;
+    if (status == 0)
+        status = FindAttribute(record, volume->mftRecordSize, ATTRIBUTE_VOLUME_INFORMATION, "",
+                               ANY_ATTRIBUTE_ID, &information);
+    if (status == 0 && (information.nonResident || information.valueLength < VOLUME_INFORMATION_SIZE))
+        status = ERROR_FILE_CORRUPT;
+    if (status != 0)
+        return status == NTFS_NOT_FOUND ? ERROR_FILE_CORRUPT : status;
+    if ((LoadU16(information.value + 10) & VOLUME_DELETE_USN_UNDERWAY) != 0)
+        return ERROR_JOURNAL_DELETE_IN_PROGRESS;
+    return 0;
+}
+
+// Finds $Extend\$UsnJrnl and leaves its base record in `record`, its number in *number.
+// Volumes older than NTFS 3.0 have no $Extend: record 11 is then an unused reserved record.
+uint32_t FindUsnJrnl(const NtfsVolume* volume, unsigned char* record, uint64_t* number)
+{
+    uint32_t status = ReadMftRecord(volume, MFT_RECORD_EXTEND, record);
+    if (status != 0)
+        return status;
+    uint16_t directory = MFT_RECORD_IN_USE | MFT_RECORD_IS_DIRECTORY;
+    if ((MftRecordFlags(record) & directory) != directory)
+        return ERROR_JOURNAL_NOT_ACTIVE;
+    uint64_t reference = 0;
+    status = FindInDirectory(volume, record, MFT_RECORD_EXTEND, "$UsnJrnl", &reference);
+    if (status == NTFS_NOT_FOUND)
+        return ERROR_JOURNAL_NOT_ACTIVE;
+    if (status != 0)
+        return status;
+    *number = reference & FILE_REFERENCE_RECORD_MASK;
+    return ReadBaseRecord(volume, reference, record);
+}
+
+uint32_t LoadJournalStreams(NtfsJournal* journal, const unsigned char* record, uint64_t number)
+{
+    const NtfsVolume* volume = &journal->volume;
+    uint32_t status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$J", &journal->usn);
+    if (status != 0)
+        return status == NTFS_NOT_FOUND ? ERROR_JOURNAL_NOT_ACTIVE : status;
+    NtfsStream max{};
+    status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$Max", &max);
+    unsigned char values[MAX_VALUES_SIZE];
+    if (status == 0 && max.dataSize < MAX_VALUES_SIZE)
+        status = ERROR_FILE_CORRUPT;
+    if (status == 0)
+        status = ReadStream(volume, &max, 0, values, MAX_VALUES_SIZE);
+    FreeStream(&max);
+    if (status != 0)
+        return status == NTFS_NOT_FOUND ? ERROR_JOURNAL_NOT_ACTIVE : status;
+
+    UsnJournalData* data = &journal->data;
+    data->MaximumSize = LoadU64(values);
+    data->AllocationDelta = LoadU64(values + 8);
+    data->UsnJournalID = LoadU64(values + 16);
+    data->LowestValidUsn = LoadI64(values + 24);
+    // The journal is trimmed by deallocating its head: the first record that can be read
+    // is where the first stored data begins.
+    data->FirstUsn = static_cast<int64_t>(NextDataOffset(volume, &journal->usn, 0));
+    data->NextUsn = static_cast<int64_t>(journal->usn.dataSize);
+    data->MaxUsn = NTFS_MAX_USN;
+    return 0;
+}
+
+uint32_t OpenJournal(NtfsJournal* journal, int fd, uint32_t partition)
+{
+    NtfsVolume* volume = &journal->volume;
+    uint32_t status = OpenVolumeGeometry(fd, partition, volume);
+    if (status != 0)
+        return status;
+    unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
+    if (record == nullptr)
+        return ERROR_OUTOFMEMORY;
+    uint64_t number = 0;
+    status = LoadMft(volume, record);
+    if (status == 0)
+        status = CheckJournalNotBeingDeleted(volume, record);
+    if (status == 0)
+        status = FindUsnJrnl(volume, record, &number);
+    if (status == 0)
+        status = LoadJournalStreams(journal, record, number);
+    std::free(record);
+    if (status != 0)
+        return status;
+    uint64_t pages = (journal->usn.dataSize + USN_PAGE_SIZE - 1) / USN_PAGE_SIZE;
+    // A journal smaller than the window needs no more than its own size.
+    uint64_t capacity = std::max<uint64_t>(pages, 1) * USN_PAGE_SIZE;
+    journal->windowCapacity = static_cast<uint32_t>(std::min<uint64_t>(USN_WINDOW_SIZE, capacity));
+    journal->window = static_cast<unsigned char*>(std::malloc(journal->windowCapacity));
+    return journal->window == nullptr ? ERROR_OUTOFMEMORY : 0;
+}
+
+}  // namespace
+
+// Of several NTFS volumes on a disk, the first whose journal opens is read; when none
+// does, the first volume's error is the one that tells the user most.
+uint32_t OpenNtfsJournal(int fd, NtfsJournal** journal)
+{
+    *journal = nullptr;
+    uint32_t firstStatus = 0;
+    for (uint32_t partition = 0; partition < MAX_NTFS_PARTITIONS; ++partition) {
+        NtfsJournal* opened = static_cast<NtfsJournal*>(std::calloc(1, sizeof(NtfsJournal)));
+        if (opened == nullptr)
+            return ERROR_OUTOFMEMORY;
+        uint32_t status = OpenJournal(opened, fd, partition);
+        if (status == 0) {
+            *journal = opened;
+            return 0;
+        }
+        CloseNtfsJournal(opened);
+        if (partition == 0)
+            firstStatus = status;
+        else if (status == ERROR_INVALID_FUNCTION)
+            break;  // no more NTFS volumes
+    }
+    return firstStatus;
+}
+
+void QueryNtfsJournal(const NtfsJournal* journal, UsnJournalData* data)
+{
+    *data = journal->data;
+}
+
+void CloseNtfsJournal(NtfsJournal* journal)
+{
+    if (journal == nullptr)
+        return;
+    FreeStream(&journal->volume.mft);
+    FreeStream(&journal->usn);
+    std::free(journal->window);
+    std::free(journal);
+}

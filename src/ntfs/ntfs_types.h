@@ -1,0 +1,91 @@
+// The plain structures the NTFS reader builds from the volume, and the on-disk constants
+// and limits shared by its files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "volume/volume_ops.h"
+
+// Not a Windows code: "no such attribute or entry". It never leaves src/ntfs; each caller
+// turns it into the code that fits (missing journal, or damage).
+const uint32_t NTFS_NOT_FOUND = 0xFFFFFFFF;
+// Windows' answer when the output buffer cannot hold the next record.
+const uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+// Windows' answer while a journal is being deleted (and after a deletion was cut short).
+const uint32_t ERROR_JOURNAL_DELETE_IN_PROGRESS = 1178;
+
+const uint32_t ATTRIBUTE_LIST = 0x20;
+const uint32_t ATTRIBUTE_FILE_NAME = 0x30;
+const uint32_t ATTRIBUTE_VOLUME_INFORMATION = 0x70;
+const uint32_t ATTRIBUTE_DATA = 0x80;
+const uint32_t ATTRIBUTE_INDEX_ROOT = 0x90;
+const uint32_t ATTRIBUTE_INDEX_ALLOCATION = 0xA0;
+const uint32_t ATTRIBUTE_END = 0xFFFFFFFF;
+
+const uint64_t MFT_RECORD_MFT = 0;
+const uint64_t MFT_RECORD_VOLUME = 3;
+const uint64_t MFT_RECORD_EXTEND = 11;
+const uint64_t FILE_REFERENCE_RECORD_MASK = 0x0000FFFFFFFFFFFF;
+
+// Fixups protect every 512-byte stride of MFT records and index blocks, whatever the
+// sector size of the disk.
+const uint32_t FIXUP_STRIDE = 512;
+
+// Bounds that keep hostile bytes from costing unbounded memory or time. Windows itself
+// keeps MFT records and index blocks at 64 KiB or less and attribute lists at 256 KiB.
+const uint32_t MAX_RECORD_SIZE = 65536;
+const uint32_t MAX_ATTRIBUTE_LIST_SIZE = 256 * 1024;
+const size_t MAX_RUNS = size_t(1) << 22;
+const uint32_t MAX_INDEX_NODES = 4096;
+const uint32_t MAX_NTFS_PARTITIONS = 128;  // a GPT's usual entry count
+
+// $J is read through a window of this size: large reads keep a multi-gigabyte journal
+// at disk speed while the reader's own memory stays small.
+const uint32_t USN_WINDOW_SIZE = 1024 * 1024;
+
+// One run of a non-resident attribute: `length` clusters from `vcn`, stored from `lcn`,
+// or not stored at all (sparse) when lcn is SPARSE_LCN.
+struct NtfsRun {
+    int64_t vcn;
+    int64_t lcn;
+    int64_t length;
+};
+const int64_t SPARSE_LCN = -1;
+
+// An attribute's value: a copy of a resident value, or the full runlist of a
+// non-resident one assembled from all its segments in VCN order.
+struct NtfsStream {
+    bool resident;
+    unsigned char* value;  // resident value (malloc'd), valueLength bytes
+    uint32_t valueLength;
+    NtfsRun* runs;  // malloc'd, sorted by VCN, contiguous from VCN 0
+    size_t runCount;
+    size_t runCapacity;
+    int64_t nextVcn;  // first VCN after the runs held
+    bool sized;       // the segment at VCN 0 (which carries the sizes) was seen
+    uint64_t dataSize;
+    uint64_t initializedSize;
+};
+
+struct NtfsVolume {
+    int fd;
+    uint64_t offset;  // byte offset of the volume in the file (partition start)
+    uint32_t clusterSize;
+    uint64_t clusterCount;
+    uint64_t mftCluster;
+    uint32_t mftRecordSize;
+    NtfsStream mft;  // $MFT's own $DATA: MFT record N is read through it
+};
+
+struct NtfsJournal {
+    NtfsVolume volume;
+    NtfsStream usn;  // $UsnJrnl:$J
+    UsnJournalData data;
+    // The window caches a page-aligned stretch of $J, so records are walked in memory and
+    // the device is read in large blocks.
+    unsigned char* window;
+    uint32_t windowCapacity;  // USN_WINDOW_SIZE, or less for a journal smaller than that
+    uint64_t windowStart;
+    uint32_t windowLength;
+};

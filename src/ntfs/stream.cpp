@@ -1,0 +1,215 @@
+#include "ntfs/stream.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "journal/little_endian.h"
+#include "ntfs/attribute_list.h"
+#include "ntfs/byte_source.h"
+#include "ntfs/mft_record.h"
+#include "ntfs/runlist.h"
+
+namespace {
+
+// A stream is complete when its first segment was seen and its runs cover the data.
+uint32_t CheckComplete(const NtfsVolume* volume, const NtfsStream* stream)
+{
+    if (!stream->sized)
+        return ERROR_FILE_CORRUPT;
+    uint64_t clustersNeeded = (stream->dataSize + volume->clusterSize - 1) / volume->clusterSize;
+    if (!stream->resident && uint64_t(stream->nextVcn) < clustersNeeded)
+        return ERROR_FILE_CORRUPT;
+    return 0;
+}
+
+// The whole value of the file's $ATTRIBUTE_LIST, malloc'd.
+uint32_t LoadAttributeList(const NtfsVolume* volume, const NtfsAttribute& attribute,
+                           unsigned char** list, uint32_t* size)
+{
+    NtfsStream stream{};
+    uint32_t status = AddSegment(volume, attribute, &stream);
+    if (status == 0)
+        status = CheckComplete(volume, &stream);
+    if (status == 0 && stream.dataSize > MAX_ATTRIBUTE_LIST_SIZE)
+        status = ERROR_FILE_CORRUPT;
+    if (status == 0) {
+        *size = static_cast<uint32_t>(stream.dataSize);
+        *list = static_cast<unsigned char*>(std::malloc(*size == 0 ? 1 : *size));
+        status = *list == nullptr ? ERROR_OUTOFMEMORY : ReadStream(volume, &stream, 0, *list, *size);
+    }
+    FreeStream(&stream);
+    return status;
+}
+
+// Checks that an extension record belongs to the file and is the one the list meant.
+bool IsExtensionOf(const unsigned char* record, uint64_t reference, uint64_t baseNumber)
+{
+    uint16_t sequence = static_cast<uint16_t>(reference >> 48);
+    return (MftRecordFlags(record) & MFT_RECORD_IN_USE) != 0 &&
+           (LoadU64(record + 32) & FILE_REFERENCE_RECORD_MASK) == baseNumber &&
+           (sequence == 0 || LoadU16(record + 16) == sequence);
+}
+
+// Adds the segments named by the list entries, in VCN order, reading each extension
+// record once even when it holds several segments.
+uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, uint64_t baseNumber,
+                           const AttributeListEntry* entries, size_t count, uint32_t type,
+                           const char* name, NtfsStream* stream)
+{
+    uint32_t size = volume->mftRecordSize;
+    unsigned char* scratch = static_cast<unsigned char*>(std::malloc(size));
+    if (scratch == nullptr)
+        return ERROR_OUTOFMEMORY;
+    uint64_t held = UINT64_MAX;
+    uint32_t status = 0;
+    for (size_t i = 0; i < count && status == 0; i++) {
+        uint64_t number = entries[i].reference & FILE_REFERENCE_RECORD_MASK;
+        const unsigned char* record = base;
+        if (number != baseNumber) {
+            if (number != held) {
+                held = UINT64_MAX;
+                status = ReadMftRecord(volume, number, scratch);
+                if (status != 0)
+                    break;
+                if (!IsExtensionOf(scratch, entries[i].reference, baseNumber)) {
+                    status = ERROR_FILE_CORRUPT;
+                    break;
+                }
+                held = number;
+            }
+            record = scratch;
+        }
+        NtfsAttribute attribute;
+        status = FindAttribute(record, size, type, name, entries[i].id, &attribute);
+        if (status == NTFS_NOT_FOUND ||
+            (status == 0 && attribute.nonResident && attribute.firstVcn != entries[i].firstVcn))
+            status = ERROR_FILE_CORRUPT;
+        if (status == 0)
+            status = AddSegment(volume, attribute, stream);
+    }
+    std::free(scratch);
+    return status;
+}
+
+}  // namespace
+
+void FreeStream(NtfsStream* stream)
+{
+    std::free(stream->value);
+    std::free(stream->runs);
+    *stream = NtfsStream{};
+}
+
+uint32_t AddSegment(const NtfsVolume* volume, const NtfsAttribute& attribute, NtfsStream* stream)
+{
+    if (!attribute.nonResident) {
+        if (stream->sized)
+            return ERROR_FILE_CORRUPT;
+        size_t size = attribute.valueLength == 0 ? 1 : attribute.valueLength;
+        stream->value = static_cast<unsigned char*>(std::malloc(size));
+        if (stream->value == nullptr)
+            return ERROR_OUTOFMEMORY;
+        std::memcpy(stream->value, attribute.value, attribute.valueLength);
+        stream->valueLength = attribute.valueLength;
+        stream->resident = true;
+        stream->sized = true;
+        stream->dataSize = attribute.valueLength;
+        stream->initializedSize = attribute.valueLength;
+        return 0;
+    }
+    if ((attribute.flags & (ATTRIBUTE_FLAG_COMPRESSED | ATTRIBUTE_FLAG_ENCRYPTED)) != 0 || stream->resident)
+        return ERROR_FILE_CORRUPT;
+    if (attribute.firstVcn == 0) {
+        if (stream->sized || attribute.dataSize > uint64_t(INT64_MAX) ||
+            attribute.initializedSize > attribute.dataSize)
+            return ERROR_FILE_CORRUPT;
+        stream->sized = true;
+        stream->dataSize = attribute.dataSize;
+        stream->initializedSize = attribute.initializedSize;
+    }
+    return AppendRunlist(volume, attribute.runlist, attribute.runlistLength, attribute.firstVcn,
+                         attribute.lastVcn, stream);
+}
+
+uint32_t LoadAttributeStream(const NtfsVolume* volume, const unsigned char* base,
+                             uint64_t baseNumber, uint32_t type, const char* name,
+                             NtfsStream* stream)
+{
+    uint32_t size = volume->mftRecordSize;
+    NtfsAttribute attribute;
+    uint32_t status = FindAttribute(base, size, ATTRIBUTE_LIST, "", ANY_ATTRIBUTE_ID, &attribute);
+    if (status == NTFS_NOT_FOUND) {
+        status = FindAttribute(base, size, type, name, ANY_ATTRIBUTE_ID, &attribute);
+        if (status == 0)
+            status = AddSegment(volume, attribute, stream);
+        return status == 0 ? CheckComplete(volume, stream) : status;
+    }
+    if (status != 0)
+        return status;
+
+    unsigned char* list = nullptr;
+    uint32_t listSize = 0;
+    AttributeListEntry* entries = nullptr;
+    size_t count = 0;
+    status = LoadAttributeList(volume, attribute, &list, &listSize);
+    if (status == 0)
+        status = CollectListSegments(list, listSize, type, name, &entries, &count);
+    if (status == 0 && count == 0)
+        status = NTFS_NOT_FOUND;
+    if (status == 0)
+        status = AddListedSegments(volume, base, baseNumber, entries, count, type, name, stream);
+    std::free(entries);
+    std::free(list);
+    return status == 0 ? CheckComplete(volume, stream) : status;
+}
+
+uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset,
+                    unsigned char* buffer, uint32_t length)
+{
+    uint64_t held = stream->resident ? stream->valueLength : stream->initializedSize;
+    uint64_t end = offset + length;
+    uint64_t stored = std::min(end, std::max(held, offset));  // bytes before this come from the value
+    if (stream->resident && stored > offset)
+        std::memcpy(buffer, stream->value + offset, stored - offset);
+    uint64_t at = stream->resident ? stored : offset;
+    uint32_t clusterSize = volume->clusterSize;
+    while (at < stored) {
+        size_t index = FindRun(stream, static_cast<int64_t>(at / clusterSize));
+        if (index == stream->runCount)
+            return ERROR_FILE_CORRUPT;
+        const NtfsRun& run = stream->runs[index];
+        uint64_t runStart = uint64_t(run.vcn) * clusterSize;
+        uint64_t piece = std::min(stored, runStart + uint64_t(run.length) * clusterSize) - at;
+        unsigned char* target = buffer + (at - offset);
+        if (run.lcn == SPARSE_LCN) {
+            std::memset(target, 0, piece);
+        } else {
+            uint64_t device = volume->offset + uint64_t(run.lcn) * clusterSize + (at - runStart);
+            uint32_t status = ReadBytes(volume->fd, device, target, piece);
+            if (status != 0)
+                return status;
+        }
+        at += piece;
+    }
+    std::memset(buffer + (stored - offset), 0, end - stored);
+    return 0;
+}
+
+uint64_t NextDataOffset(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset)
+{
+    if (offset >= stream->dataSize)
+        return offset;
+    if (stream->resident)
+        return offset;
+    if (offset >= stream->initializedSize)
+        return stream->dataSize;
+    uint32_t clusterSize = volume->clusterSize;
+    size_t index = FindRun(stream, static_cast<int64_t>(offset / clusterSize));
+    while (index < stream->runCount && stream->runs[index].lcn == SPARSE_LCN)
+        index++;
+    if (index == stream->runCount)
+        return stream->dataSize;
+    uint64_t start = std::max(offset, uint64_t(stream->runs[index].vcn) * clusterSize);
+    return start < stream->initializedSize ? start : stream->dataSize;
+}

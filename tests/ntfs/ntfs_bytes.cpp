@@ -1,0 +1,251 @@
+#include "ntfs_bytes.h"
+
+#include <cstring>
+
+namespace {
+
+size_t Align8(size_t value)
+{
+    return (value + 7) & ~size_t(7);
+}
+
+void Append(Bytes& bytes, const Bytes& more)
+{
+    bytes.insert(bytes.end(), more.begin(), more.end());
+}
+
+uint32_t SignedSize(int64_t value)
+{
+    uint32_t size = 1;
+    while (size < 8 && (value < -(int64_t(1) << (8 * size - 1)) || value >= (int64_t(1) << (8 * size - 1))))
+        size++;
+    return size;
+}
+
+}  // namespace
+
+void Put16(Bytes& bytes, size_t at, uint16_t value)
+{
+    bytes[at] = static_cast<unsigned char>(value);
+    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+
+void Put32(Bytes& bytes, size_t at, uint32_t value)
+{
+    Put16(bytes, at, static_cast<uint16_t>(value));
+    Put16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+void Put64(Bytes& bytes, size_t at, uint64_t value)
+{
+    Put32(bytes, at, static_cast<uint32_t>(value));
+    Put32(bytes, at + 4, static_cast<uint32_t>(value >> 32));
+}
+
+void PutName(Bytes& bytes, size_t at, const std::u16string& name)
+{
+    for (size_t i = 0; i < name.size(); i++)
+        Put16(bytes, at + 2 * i, name[i]);
+}
+
+Bytes EncodeRunlist(const std::vector<TestRun>& runs)
+{
+    Bytes bytes;
+    int64_t previous = 0;
+    for (const TestRun& run : runs) {
+        uint32_t lengthSize = SignedSize(run.length);
+        uint32_t offsetSize = 0;
+        int64_t offset = 0;
+        if (run.lcn >= 0) {
+            offset = run.lcn - previous;
+            offsetSize = SignedSize(offset);
+            previous = run.lcn;
+        }
+        bytes.push_back(static_cast<unsigned char>(lengthSize | offsetSize << 4));
+        for (uint32_t i = 0; i < lengthSize; i++)
+            bytes.push_back(static_cast<unsigned char>(uint64_t(run.length) >> (8 * i)));
+        for (uint32_t i = 0; i < offsetSize; i++)
+            bytes.push_back(static_cast<unsigned char>(uint64_t(offset) >> (8 * i)));
+    }
+    bytes.push_back(0);
+    return bytes;
+}
+
+Bytes ResidentAttribute(uint32_t type, const std::u16string& name, const Bytes& value, uint16_t id)
+{
+    size_t valueOffset = Align8(24 + 2 * name.size());
+    Bytes bytes(Align8(valueOffset + value.size()), 0);
+    Put32(bytes, 0, type);
+    Put32(bytes, 4, static_cast<uint32_t>(bytes.size()));
+    bytes[9] = static_cast<unsigned char>(name.size());
+    Put16(bytes, 10, 24);
+    Put16(bytes, 14, id);
+    Put32(bytes, 16, static_cast<uint32_t>(value.size()));
+    Put16(bytes, 20, static_cast<uint16_t>(valueOffset));
+    PutName(bytes, 24, name);
+    std::copy(value.begin(), value.end(), bytes.begin() + valueOffset);
+    return bytes;
+}
+
+Bytes NonResidentAttribute(const NonResidentFields& fields)
+{
+    size_t runlistOffset = Align8(64 + 2 * fields.name.size());
+    Bytes bytes(Align8(runlistOffset + fields.runlist.size()), 0);
+    Put32(bytes, 0, fields.type);
+    Put32(bytes, 4, static_cast<uint32_t>(bytes.size()));
+    bytes[8] = 1;
+    bytes[9] = static_cast<unsigned char>(fields.name.size());
+    Put16(bytes, 10, 64);
+    Put16(bytes, 12, fields.flags);
+    Put16(bytes, 14, fields.id);
+    Put64(bytes, 16, uint64_t(fields.firstVcn));
+    Put64(bytes, 24, uint64_t(fields.lastVcn));
+    Put16(bytes, 32, static_cast<uint16_t>(runlistOffset));
+    Put64(bytes, 40, fields.allocatedSize);
+    Put64(bytes, 48, fields.dataSize);
+    Put64(bytes, 56, fields.initializedSize);
+    PutName(bytes, 64, fields.name);
+    std::copy(fields.runlist.begin(), fields.runlist.end(), bytes.begin() + runlistOffset);
+    return bytes;
+}
+
+void ProtectWithFixups(Bytes& block, uint32_t arrayOffset, uint16_t sequence)
+{
+    uint32_t strides = static_cast<uint32_t>(block.size() / 512);
+    Put16(block, 4, static_cast<uint16_t>(arrayOffset));
+    Put16(block, 6, static_cast<uint16_t>(strides + 1));
+    Put16(block, arrayOffset, sequence);
+    for (uint32_t i = 1; i <= strides; i++) {
+        size_t check = i * 512 - 2;
+        block[arrayOffset + 2 * i] = block[check];
+        block[arrayOffset + 2 * i + 1] = block[check + 1];
+        Put16(block, check, sequence);
+    }
+}
+
+Bytes MftRecord(uint32_t size, uint16_t sequence, uint16_t flags, uint64_t baseReference,
+                const std::vector<Bytes>& attributes)
+{
+    Bytes record(size, 0);
+    std::memcpy(record.data(), "FILE", 4);
+    uint32_t arrayOffset = 48;
+    size_t at = Align8(arrayOffset + 2 * (size / 512 + 1));
+    Put16(record, 16, sequence);
+    Put16(record, 18, 1);
+    Put16(record, 20, static_cast<uint16_t>(at));
+    Put16(record, 22, flags);
+    Put64(record, 32, baseReference);
+    for (const Bytes& attribute : attributes) {
+        std::copy(attribute.begin(), attribute.end(), record.begin() + at);
+        at += attribute.size();
+    }
+    Put32(record, at, 0xFFFFFFFF);
+    Put32(record, 24, static_cast<uint32_t>(at + 8));
+    Put32(record, 28, size);
+    ProtectWithFixups(record, arrayOffset, 0x0007);
+    return record;
+}
+
+Bytes FileNameIndexEntry(uint64_t reference, const std::u16string& name, int64_t subNode)
+{
+    size_t keyLength = 66 + 2 * name.size();
+    size_t length = Align8(16 + keyLength) + (subNode >= 0 ? 8 : 0);
+    Bytes entry(length, 0);
+    Put64(entry, 0, reference);
+    Put16(entry, 8, static_cast<uint16_t>(length));
+    Put16(entry, 10, static_cast<uint16_t>(keyLength));
+    Put16(entry, 12, subNode >= 0 ? 1 : 0);
+    Put64(entry, 16, 0x000B00000000000B);  // parent: $Extend
+    entry[16 + 64] = static_cast<unsigned char>(name.size());
+    entry[16 + 65] = 3;  // Win32 and DOS
+    PutName(entry, 16 + 66, name);
+    if (subNode >= 0)
+        Put64(entry, length - 8, uint64_t(subNode));
+    return entry;
+}
+
+Bytes LastIndexEntry(int64_t subNode)
+{
+    Bytes entry(subNode >= 0 ? 24 : 16, 0);
+    Put16(entry, 8, static_cast<uint16_t>(entry.size()));
+    Put16(entry, 12, subNode >= 0 ? 3 : 2);
+    if (subNode >= 0)
+        Put64(entry, 16, uint64_t(subNode));
+    return entry;
+}
+
+Bytes IndexNode(const std::vector<Bytes>& entries, bool hasSubNodes)
+{
+    Bytes node(16, 0);
+    for (const Bytes& entry : entries)
+        Append(node, entry);
+    Put32(node, 0, 16);
+    Put32(node, 4, static_cast<uint32_t>(node.size()));
+    Put32(node, 8, static_cast<uint32_t>(node.size()));
+    node[12] = hasSubNodes ? 1 : 0;
+    return node;
+}
+
+Bytes AttributeList(const std::vector<AttributeListItem>& items)
+{
+    Bytes list;
+    for (const AttributeListItem& item : items) {
+        Bytes entry(Align8(26 + 2 * item.name.size()), 0);
+        Put32(entry, 0, item.type);
+        Put16(entry, 4, static_cast<uint16_t>(entry.size()));
+        entry[6] = static_cast<unsigned char>(item.name.size());
+        entry[7] = 26;
+        Put64(entry, 8, uint64_t(item.firstVcn));
+        Put64(entry, 16, item.reference);
+        Put16(entry, 24, item.id);
+        PutName(entry, 26, item.name);
+        Append(list, entry);
+    }
+    return list;
+}
+
+Bytes UsnRecord(const UsnFields& fields)
+{
+    size_t header = fields.version == 2 ? 60 : fields.version == 3 ? 76 : 64;
+    size_t nameBytes = fields.version == 4 ? 0 : 2 * fields.name.size();
+    Bytes record(Align8(header + nameBytes + (fields.version == 4 ? 16 : 0)), 0);
+    Put32(record, 0, static_cast<uint32_t>(record.size()));
+    Put16(record, 4, static_cast<uint16_t>(fields.version));
+    if (fields.version == 2) {
+        Put64(record, 8, fields.frn);
+        Put64(record, 16, fields.parent);
+        Put64(record, 24, uint64_t(fields.usn));
+        Put64(record, 32, 0x01D6627EBC0BD708);
+        Put32(record, 40, fields.reason);
+        Put32(record, 52, 0x20);
+        Put16(record, 56, static_cast<uint16_t>(nameBytes));
+        Put16(record, 58, 60);
+        PutName(record, 60, fields.name);
+        return record;
+    }
+    Put64(record, 8, fields.frn);
+    Put64(record, 16, fields.frnHigh);
+    Put64(record, 24, fields.parent);
+    Put64(record, 32, fields.parentHigh);
+    Put64(record, 40, uint64_t(fields.usn));
+    if (fields.version == 4) {
+        Put32(record, 48, fields.reason);
+        Put16(record, 60, 1);
+        Put16(record, 62, 16);
+        return record;
+    }
+    Put64(record, 48, 0x01D6627EBC0BD708);
+    Put32(record, 56, fields.reason);
+    Put32(record, 68, 0x20);
+    Put16(record, 72, static_cast<uint16_t>(nameBytes));
+    Put16(record, 74, 76);
+    PutName(record, 76, fields.name);
+    return record;
+}
+
+Bytes UsnRecordV2(const UsnFields& fields)
+{
+    UsnFields v2 = fields;
+    v2.version = 2;
+    return UsnRecord(v2);
+}

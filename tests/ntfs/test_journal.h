@@ -1,0 +1,36 @@
+// Opening synthetic volumes and reading their journal to the end, for the tests.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ntfs/ntfs_journal.h"
+#include "synthetic_volume.h"
+
+struct TestJournal {
+    int fd = -1;
+    NtfsJournal* journal = nullptr;
+    ~TestJournal();
+};
+
+// Builds the volume in a fresh image file and opens it.
+uint32_t OpenShape(const VolumeShape& shape, TestJournal* opened);
+
+ReadUsnJournalData EveryRecord(const NtfsJournal* journal, int64_t startUsn = 0);
+
+struct ReadResult {
+    uint32_t status = 0;          // of the read that failed, if one did
+    Bytes records;                // every read's records, concatenated
+    std::vector<int64_t> starts;  // StartUsn of each read
+    int64_t nextUsn = 0;          // of the last read
+};
+
+// Reads the way the journal reader does: each read starts at the previous read's next
+// USN, until a read returns only that USN. Stops (and fails the test) after far more
+// reads than the journal could need, so a reader that does not advance cannot hang it.
+ReadResult ReadToEnd(NtfsJournal* journal, ReadUsnJournalData request, uint32_t bufferSize = 65536);
+
+// Appends a record to $J's stored bytes, its Usn field set to where it lands.
+void AddRecord(Bytes& journal, UsnFields shape, uint64_t base = 0);
+// Zero padding to the next 4096-byte page.
+void PadPage(Bytes& journal);
