@@ -1,0 +1,97 @@
+#!/usr/bin/python3
+"""Runs jrnlpeek.exe with each case's arguments and compares its whole standard output
+and its exit status.
+
+    run_wine_cases.py <command...>
+
+The command is the emulator (Wine) and its arguments, then the executable. Wine has no
+USN journal, so the runs end at the journal query at the latest; what they show is the
+command line, the file and volume operations and the messages, byte for byte.
+"""
+
+import os
+import subprocess
+import sys
+
+USAGE_LINES = [
+    "",
+    "",
+    "",
+    "Usage:",
+    "jrnlpeek.exe <volume> [file-reference-number]",
+    "-or-",
+    "jrnlpeek.exe <filename>",
+    "",
+    "<volume>",
+    "\tThe volume path.",
+    "\tFor example:",
+    "\tjrnlpeek.exe C:",
+    "\tjrnlpeek.exe \\\\.\\C:",
+    "\tjrnlpeek.exe \\\\?\\Volume{00000000-0000-0000-0000-000000000000}",
+    "",
+    "[file-reference-number]",
+    "\tThe file reference number in hexidecimal or decimal.",
+    "\tThe sequence number is ignored if 0.",
+    "\tAll USN journal events are shown if omitted.",
+    "\tFor example:",
+    "\tjrnlpeek.exe C: 0x0005000000000005",
+    "\tjrnlpeek.exe C: 5",
+    "",
+    "<filename>",
+    "\tShow USN journal events for the specified file or folder.",
+    "\tFor example:",
+    "\tjrnlpeek.exe C:\\windows\\explorer.exe",
+]
+USAGE = "".join(line + "\r\n" for line in USAGE_LINES)
+
+NO_FRN = "Error {}: unable to get FRN from filename.\r\n"
+NO_DRIVE = "Error {}: unable to open drive.\r\n"
+NO_JOURNAL = "Error 50: unable to query USN journal.\r\n"  # ERROR_NOT_SUPPORTED
+
+# name, arguments, whole standard output, exit status
+CASES = [
+    ("no arguments", [], USAGE, 1),
+    ("three arguments", ["C:", "5", "6"], USAGE, 1),
+    ("file path, missing folder", [r"C:\no\such\file"], NO_FRN.format(3), 1),
+    ("not a volume path", ["/?"], NO_DRIVE.format(123), 1),
+    ("volume and FRN", ["C:", "5"], NO_JOURNAL, 1),
+    ("device path and hexadecimal FRN", [r"\\.\C:", "0x0005000000000005"], NO_JOURNAL, 1),
+    # A folder is looked up like a file; the journal query then fails as above.
+    ("file path of a folder", [r"C:\windows"], NO_JOURNAL, 1),
+    ("volume and file path", ["C:", r"C:\windows\system32\kernel32.dll"], NO_JOURNAL, 1),
+    ("volume and missing relative file", ["C:", "-5"], NO_FRN.format(2), 1),
+    # Only the wide command line carries these letters; the narrow argv would turn them
+    # into "?", which no path may hold (error 123 instead of 3).
+    ("file path beyond the code page", ["C:\\\u0436\u0443\u0440\u043d\u0430\u043b\\x"],
+     NO_FRN.format(3), 1),
+]
+
+
+def run(command, arguments):
+    environment = dict(os.environ, LC_ALL="C.UTF-8")  # Wine reads argv as UTF-8
+    return subprocess.run(command + arguments, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, env=environment, timeout=300)
+
+
+def main():
+    command = sys.argv[1:]
+    failures = 0
+    for name, arguments, output, status in CASES:
+        result = run(command, arguments)
+        expected = output.encode("ascii")
+        if result.stdout == expected and result.returncode == status:
+            print("ok      %s" % name)
+            continue
+        failures += 1
+        print("FAILED  %s: %r" % (name, arguments))
+        print("  status   %d, expected %d" % (result.returncode, status))
+        print("  output   %r" % result.stdout)
+        print("  expected %r" % expected)
+        if result.stderr:
+            print("  stderr   %r" % result.stderr)
+    print("%d of %d cases failed" % (failures, len(CASES)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
