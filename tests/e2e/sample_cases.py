@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""End-to-end cases on real volumes: the Windows 10 sample disk, whose expected lines come
+from its $J as The Sleuth Kit copies it out (icat) and decoded here, cross-checked with
+usnjls; and Debian's forensics sample NTFS volume, which has no journal.
+
+    sample_cases.py windows JRNLPEEK SAMPLES_DIR WORK_DIR
+    sample_cases.py forensics JRNLPEEK WORK_DIR
+"""
+
+import collections
+import lzma
+import os
+import shutil
+import subprocess
+import sys
+
+from harness import Results, skip
+from usn_decode import decode_v2, event_line, reason_names
+
+SAMPLE_TGZ = "win10-ntfs-disk.tgz"
+SAMPLE_RECORDS = 188  # as the sample's README gives it
+PARTITION_SECTOR = "2048"
+FORENSICS_XZ = "/usr/share/forensics-samples/fs.ntfs.xz"
+
+
+def unpack_once(work, name, unpack):
+    """Makes work/name with unpack(tmp_path) unless an earlier run did."""
+    path = os.path.join(work, name)
+    if not os.path.exists(path):
+        os.makedirs(work, exist_ok=True)
+        unpack(path + ".tmp")
+        os.rename(path + ".tmp", path)
+    return path
+
+
+def untar(tgz, target):
+    shutil.rmtree(target, ignore_errors=True)
+    os.makedirs(target)
+    # GNU tar restores the 64 GiB disk sparse, about 120 MB on disk.
+    subprocess.run(["tar", "--no-same-owner", "-xzf", tgz, "-C", target], check=True)
+
+
+def sleuthkit(*args):
+    return subprocess.run(args, check=True, stdout=subprocess.PIPE).stdout
+
+
+def journal_stream(raw):
+    """$UsnJrnl:$J of the sample, found and copied out by The Sleuth Kit."""
+    inode = sleuthkit("ifind", "-o", PARTITION_SECTOR, "-n", "$Extend/$UsnJrnl", raw).split()[0]
+    for text in sleuthkit("istat", "-o", PARTITION_SECTOR, raw, inode).decode().splitlines():
+        if text.startswith("Type: $DATA (") and "Name: $J " in text:
+            attribute = text[len("Type: $DATA ("):text.index(")")]
+            return sleuthkit("icat", "-o", PARTITION_SECTOR, raw,
+                             "%s-%s" % (inode.decode(), attribute))
+    raise RuntimeError("istat shows no $J stream")
+
+
+def check_against_usnjls(raw, records):
+    """The decoding here must agree with usnjls on every record."""
+    listed = sleuthkit("usnjls", "-o", PARTITION_SECTOR, raw).decode("utf-8").splitlines()
+    if len(listed) != len(records):
+        raise RuntimeError("usnjls lists %d records, the decoding %d" % (
+            len(listed), len(records)))
+    for text, (frn, parent, reason, units) in zip(listed, records):
+        fields = text.split("\t")
+        mine = ["%d-%d" % (frn & 0xFFFFFFFFFFFF, frn >> 48),
+                "%d-%d" % (parent & 0xFFFFFFFFFFFF, parent >> 48),
+                reason_names(reason), bytes(b for u in units for b in u.to_bytes(2, "little"))
+                .decode("utf-16-le")]
+        theirs = [fields[0], fields[1], fields[3].split(), fields[4]]
+        if mine != theirs:
+            raise RuntimeError("usnjls reads %r, the decoding %r" % (theirs, mine))
+
+
+def windows_sample(program, samples, work):
+    tgz = os.path.join(os.environ.get("JRNLPEEK_SAMPLES", samples), SAMPLE_TGZ)
+    if not os.path.exists(tgz):
+        skip("%s not found (set JRNLPEEK_SAMPLES to the folder that holds it)" % tgz)
+    folder = unpack_once(work, "win10", lambda target: untar(tgz, target))
+    raw = os.path.join(folder, "ntfs.raw")
+    records = list(decode_v2(journal_stream(raw)))
+    if len(records) != SAMPLE_RECORDS:
+        raise RuntimeError("decoded %d records, the sample has %d" % (
+            len(records), SAMPLE_RECORDS))
+    check_against_usnjls(raw, records)
+
+    results = Results()
+    results.check("Windows 10 sample disk: every record", program, [raw],
+                  "".join(event_line(p, r, n) for _, p, r, n in records), 0, raw)
+    # The file with the most records, once by its full FRN and once by record number.
+    frn = collections.Counter(f for f, _, _, _ in records).most_common(1)[0][0]
+    for target, selects in [("0x%016x" % frn, lambda f: f == frn),
+                            (str(frn & 0xFFFFFFFFFFFF),
+                             lambda f: f & 0xFFFFFFFFFFFF == frn & 0xFFFFFFFFFFFF)]:
+        expected = "".join(event_line(p, r, n) for f, p, r, n in records if selects(f))
+        results.check("Windows 10 sample disk: target " + target, program, [raw, target],
+                      expected, 0, raw)
+    return results.finish()
+
+
+def forensics_sample(program, work):
+    if not os.path.exists(FORENSICS_XZ):
+        skip("%s not found (package forensics-samples-ntfs)" % FORENSICS_XZ)
+
+    def decompress(target):
+        # Zero blocks are left as holes, as a sparse copy would.
+        with lzma.open(FORENSICS_XZ) as source, open(target, "wb") as out:
+            while True:
+                block = source.read(1 << 20)
+                if not block:
+                    break
+                if block.count(0) == len(block):
+                    out.seek(len(block), os.SEEK_CUR)
+                else:
+                    out.write(block)
+            out.truncate()
+
+    volume = unpack_once(work, "fs.ntfs", decompress)
+    results = Results()
+    results.check("forensics sample volume: NTFS without a journal", program, [volume],
+                  "Error 1179: unable to query USN journal.\n", 1, volume)
+    return results.finish()
+
+
+def main():
+    if sys.argv[1] == "windows":
+        return windows_sample(*sys.argv[2:5])
+    return forensics_sample(*sys.argv[2:4])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
