@@ -73,7 +73,8 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
         return Fail(read.error);
     if (read.data.size() > bufferSize)
         return Fail(122);  // ERROR_INSUFFICIENT_BUFFER: the script is wrong
-    std::memcpy(buffer, read.data.data(), read.data.size());
+    if (!read.data.empty())
+        std::memcpy(buffer, read.data.data(), read.data.size());
     *bytesReturned = static_cast<uint32_t>(read.data.size());
     return true;
 }
