@@ -1,3 +1,5 @@
+// The usage screen, byte for byte, against tests/usage_screen.txt: the one copy of the
+// screen that every test of it (here, on Linux end to end, under Wine) expects.
 #include <gtest/gtest.h>
 
 #include "cli/usage.h"
@@ -5,45 +7,50 @@
 
 namespace {
 
+std::string ExpectedScreen()
+{
+    std::string text;
+    FILE* file = std::fopen(JRNLPEEK_TESTS_DIR "/usage_screen.txt", "rb");
+    if (file == nullptr)
+        return text;
+    char block[4096];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) != 0)
+        text.append(block, got);
+    std::fclose(file);
+    return text;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 TEST(Usage, WritesTheScreenByteForByte)
 {
-    const char* lines[] = {
-        "",
-        "",
-        "",
-        "Usage:",
-        "jrnlpeek.exe <volume> [file-reference-number]",
-        "-or-",
-        "jrnlpeek.exe <filename>",
-        "",
-        "<volume>",
-        "\tThe volume path.",
-        "\tFor example:",
-        "\tjrnlpeek.exe C:",
-        "\t" R"(jrnlpeek.exe \\.\C:)",
-        "\t" R"(jrnlpeek.exe \\?\Volume{00000000-0000-0000-0000-000000000000})",
-        "",
-        "[file-reference-number]",
-        "\tThe file reference number in hexidecimal or decimal.",
-        "\tThe sequence number is ignored if 0.",
-        "\tAll USN journal events are shown if omitted.",
-        "\tFor example:",
-        "\tjrnlpeek.exe C: 0x0005000000000005",
-        "\tjrnlpeek.exe C: 5",
-        "",
-        "<filename>",
-        "\tShow USN journal events for the specified file or folder.",
-        "\tFor example:",
-        "\t" R"(jrnlpeek.exe C:\windows\explorer.exe)",
-    };
-    std::string expected;
-    for (const char* line : lines)
-        expected += std::string(line) + "\n";
-    ASSERT_EQ(sizeof lines / sizeof lines[0], 27u);
-
+    std::string expected = ExpectedScreen();
+    ASSERT_FALSE(expected.empty()) << "tests/usage_screen.txt not found";
     CaptureOutput();
     PrintUsage();
     EXPECT_EQ(TakeOutput(), expected);
+}
+
+TEST(Usage, ScreenHasItsShape)
+{
+    std::string screen = ExpectedScreen();
+    std::vector<std::string> lines = Lines(screen);
+    ASSERT_EQ(lines.size(), 27u);
+    EXPECT_EQ(screen.back(), '\n');
+    for (int empty : {1, 2, 3, 8, 15, 23})
+        EXPECT_EQ(lines[empty - 1], "") << "line " << empty;
+    for (int example : {11, 20, 26})
+        EXPECT_EQ(lines[example - 1], "\tFor example:") << "line " << example;
+    EXPECT_EQ(lines[12], "\tjrnlpeek.exe \\\\.\\C:");
+    EXPECT_EQ(lines[26], "\tjrnlpeek.exe C:\\windows\\explorer.exe");
 }
 
 }  // namespace

@@ -13,36 +13,10 @@ import os
 import subprocess
 import sys
 
-USAGE_LINES = [
-    "",
-    "",
-    "",
-    "Usage:",
-    "jrnlpeek.exe <volume> [file-reference-number]",
-    "-or-",
-    "jrnlpeek.exe <filename>",
-    "",
-    "<volume>",
-    "\tThe volume path.",
-    "\tFor example:",
-    "\tjrnlpeek.exe C:",
-    "\tjrnlpeek.exe \\\\.\\C:",
-    "\tjrnlpeek.exe \\\\?\\Volume{00000000-0000-0000-0000-000000000000}",
-    "",
-    "[file-reference-number]",
-    "\tThe file reference number in hexidecimal or decimal.",
-    "\tThe sequence number is ignored if 0.",
-    "\tAll USN journal events are shown if omitted.",
-    "\tFor example:",
-    "\tjrnlpeek.exe C: 0x0005000000000005",
-    "\tjrnlpeek.exe C: 5",
-    "",
-    "<filename>",
-    "\tShow USN journal events for the specified file or folder.",
-    "\tFor example:",
-    "\tjrnlpeek.exe C:\\windows\\explorer.exe",
-]
-USAGE = "".join(line + "\r\n" for line in USAGE_LINES)
+# The usage screen as all the tests expect it; Windows ends its lines with CR LF.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "usage_screen.txt"),
+          encoding="ascii", newline="") as screen:
+    USAGE = screen.read().replace("\n", "\r\n")
 
 NO_FRN = "Error {}: unable to get FRN from filename.\r\n"
 NO_DRIVE = "Error {}: unable to open drive.\r\n"
