@@ -11,6 +11,7 @@
 #include "ntfs/ntfs_journal.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/partition.h"
+#include "ntfs/runlist.h"
 #include "ntfs/stream.h"
 #include "ntfs/usn_record.h"
 
@@ -94,6 +95,10 @@ uint32_t LoadJournalStreams(NtfsJournal* journal, const unsigned char* record, u
     uint32_t status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$J", &journal->usn);
     if (status != 0)
         return status == NTFS_NOT_FOUND ? ERROR_JOURNAL_NOT_ACTIVE : status;
+    // $J is the one stream read from end to end.
+    status = CheckRunsDisjoint(&journal->usn);
+    if (status != 0)
+        return status;
     NtfsStream max{};
     status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$Max", &max);
     unsigned char values[MAX_VALUES_SIZE];

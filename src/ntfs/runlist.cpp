@@ -1,5 +1,6 @@
 #include "ntfs/runlist.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -84,6 +85,27 @@ uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uin
         return ERROR_FILE_CORRUPT;
     stream->nextVcn = vcn;
     return 0;
+}
+
+uint32_t CheckRunsDisjoint(const NtfsStream* stream)
+{
+    size_t capacity = std::max<size_t>(stream->runCount, 1);
+    NtfsRun* stored = static_cast<NtfsRun*>(std::malloc(capacity * sizeof(NtfsRun)));
+    if (stored == nullptr)
+        return ERROR_OUTOFMEMORY;
+    size_t count = 0;
+    for (size_t i = 0; i < stream->runCount; i++) {
+        if (stream->runs[i].lcn != SPARSE_LCN)
+            stored[count++] = stream->runs[i];
+    }
+    std::sort(stored, stored + count, [](const NtfsRun& a, const NtfsRun& b) { return a.lcn < b.lcn; });
+    uint32_t status = 0;
+    for (size_t i = 1; i < count && status == 0; i++) {
+        if (stored[i].lcn < stored[i - 1].lcn + stored[i - 1].length)
+            status = ERROR_FILE_CORRUPT;
+    }
+    std::free(stored);
+    return status;
 }
 
 size_t FindRun(const NtfsStream* stream, int64_t vcn)

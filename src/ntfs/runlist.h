@@ -14,5 +14,10 @@
 uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uint32_t length,
                        int64_t firstVcn, int64_t lastVcn, NtfsStream* stream);
 
+// Returns 0 when no two stored runs of the stream share a cluster, ERROR_FILE_CORRUPT
+// when some do, or ERROR_OUTOFMEMORY. Runs that repeat the same clusters would make a few
+// megabytes on the disk read as terabytes of stream.
+uint32_t CheckRunsDisjoint(const NtfsStream* stream);
+
 // Index of the run holding `vcn`, or stream->runCount when none does.
 size_t FindRun(const NtfsStream* stream, int64_t vcn);

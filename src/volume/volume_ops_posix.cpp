@@ -77,7 +77,9 @@ bool GetArgumentList(int argc, char** argv, ArgumentList* arguments)
 bool OpenVolume(const WideChar* path, VolumeHandle* volume)
 {
     std::string name = EncodeUtf8(path);
-    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come; with it,
+    // the open returns and the first read fails as on any device that cannot seek.
+    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return Fail(WindowsCodeOf(errno, name));
     // Windows will not open a folder as a volume either.

@@ -89,6 +89,36 @@ TEST(Runlist, SegmentsMustFollowEachOther)
     std::free(stream.runs);
 }
 
+struct DisjointCase {
+    const char* name;
+    std::vector<TestRun> runs;
+    uint32_t status;
+};
+
+const DisjointCase DISJOINT_CASES[] = {
+    {"disjoint runs in any order, sparse between", {{3, 0x10}, {5, -1}, {2, 0x40}, {2, 0x20}}, 0},
+    {"runs that touch", {{2, 0x20}, {2, 0x1E}}, 0},
+    {"the same clusters twice", {{2, 0x20}, {2, 0x20}}, ERROR_FILE_CORRUPT},
+    {"a run inside another", {{8, 0x20}, {2, 0x24}}, ERROR_FILE_CORRUPT},
+    {"a run over another's tail", {{4, 0x20}, {1, 0x50}, {4, 0x22}}, ERROR_FILE_CORRUPT},
+};
+
+TEST(Runlist, RunsSharingClustersAreRefused)
+{
+    NtfsVolume volume = Volume();
+    for (const DisjointCase& c : DISJOINT_CASES) {
+        NtfsStream stream{};
+        Bytes bytes = EncodeRunlist(c.runs);
+        int64_t clusters = 0;
+        for (const TestRun& run : c.runs)
+            clusters += run.length;
+        ASSERT_EQ(AppendRunlist(&volume, bytes.data(), uint32_t(bytes.size()), 0, clusters - 1, &stream), 0u)
+            << c.name;
+        EXPECT_EQ(CheckRunsDisjoint(&stream), c.status) << c.name;
+        std::free(stream.runs);
+    }
+}
+
 TEST(Runlist, FindRunLocatesEveryCluster)
 {
     NtfsVolume volume = Volume();
