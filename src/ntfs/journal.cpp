@@ -23,14 +23,12 @@ const uint16_t VOLUME_DELETE_USN_UNDERWAY = 0x0010;
 // What Windows reports as MaxUsn: the largest USN the journal may reach.
 const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
 
-uint32_t OpenVolumeGeometry(int fd, uint32_t partition, NtfsVolume* volume)
+uint32_t OpenVolumeGeometry(int fd, uint64_t offset, NtfsVolume* volume)
 {
     volume->fd = fd;
-    uint32_t status = FindNtfsVolume(fd, partition, &volume->offset);
-    if (status != 0)
-        return status;
+    volume->offset = offset;
     unsigned char sector[BOOT_SECTOR_SIZE];
-    status = ReadBytes(fd, volume->offset, sector, sizeof sector);
+    uint32_t status = ReadBytes(fd, volume->offset, sector, sizeof sector);
     if (status != 0)
         return status;
     return ParseBootSector(sector, volume);
@@ -123,10 +121,10 @@ uint32_t LoadJournalStreams(NtfsJournal* journal, const unsigned char* record, u
     return 0;
 }
 
-uint32_t OpenJournal(NtfsJournal* journal, int fd, uint32_t partition)
+uint32_t OpenJournal(NtfsJournal* journal, int fd, uint64_t offset)
 {
     NtfsVolume* volume = &journal->volume;
-    uint32_t status = OpenVolumeGeometry(fd, partition, volume);
+    uint32_t status = OpenVolumeGeometry(fd, offset, volume);
     if (status != 0)
         return status;
     unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
@@ -158,21 +156,20 @@ uint32_t OpenJournal(NtfsJournal* journal, int fd, uint32_t partition)
 uint32_t OpenNtfsJournal(int fd, NtfsJournal** journal)
 {
     *journal = nullptr;
-    uint32_t firstStatus = 0;
-    for (uint32_t partition = 0; partition < MAX_NTFS_PARTITIONS; ++partition) {
+    NtfsVolumeList volumes;
+    uint32_t firstStatus = FindNtfsVolumes(fd, &volumes);
+    for (uint32_t i = 0; i < volumes.count; ++i) {
         NtfsJournal* opened = static_cast<NtfsJournal*>(std::calloc(1, sizeof(NtfsJournal)));
         if (opened == nullptr)
             return ERROR_OUTOFMEMORY;
-        uint32_t status = OpenJournal(opened, fd, partition);
+        uint32_t status = OpenJournal(opened, fd, volumes.offsets[i]);
         if (status == 0) {
             *journal = opened;
             return 0;
         }
         CloseNtfsJournal(opened);
-        if (partition == 0)
+        if (i == 0)
             firstStatus = status;
-        else if (status == ERROR_INVALID_FUNCTION)
-            break;  // no more NTFS volumes
     }
     return firstStatus;
 }

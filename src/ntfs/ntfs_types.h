@@ -36,9 +36,12 @@ const uint32_t FIXUP_STRIDE = 512;
 // keeps MFT records and index blocks at 64 KiB or less and attribute lists at 256 KiB.
 const uint32_t MAX_RECORD_SIZE = 65536;
 const uint32_t MAX_ATTRIBUTE_LIST_SIZE = 256 * 1024;
-const size_t MAX_RUNS = size_t(1) << 22;
+// A heavily fragmented $J or $MFT of a large volume stays well below this many runs; it
+// keeps a forged runlist to a few megabytes.
+const size_t MAX_RUNS = size_t(1) << 18;
 const uint32_t MAX_INDEX_NODES = 4096;
-const uint32_t MAX_NTFS_PARTITIONS = 128;  // a GPT's usual entry count
+const uint32_t MAX_NTFS_PARTITIONS = 128;  // a GPT's usual entry count; also bounds an MBR's
+                                            // chain of logical drives
 
 // $J is read through a window of this size: large reads keep a multi-gigabyte journal
 // at disk speed while the reader's own memory stays small.

@@ -1,10 +1,16 @@
-// Finding the NTFS volume in a device or image: a bare volume, or a partition of a
-// whole-disk image with an MBR or GPT partition table.
+// Finding the NTFS volumes in a device or image: a bare volume, or the partitions of a
+// whole-disk image with an MBR (logical drives in extended partitions included) or GPT.
 #pragma once
 
 #include <cstdint>
 
-// Sets *volumeOffset to the byte offset of the boot sector of the NTFS volume that comes
-// after `skip` others in table order (a bare volume is the only one). Returns 0,
-// ERROR_INVALID_FUNCTION when there is no such volume, or ERROR_IO_DEVICE.
-uint32_t FindNtfsVolume(int fd, uint32_t skip, uint64_t* volumeOffset);
+#include "ntfs/ntfs_types.h"
+
+struct NtfsVolumeList {
+    uint64_t offsets[MAX_NTFS_PARTITIONS];  // byte offsets of the boot sectors, table order
+    uint32_t count;
+};
+
+// Fills *volumes. Returns 0 when at least one NTFS volume was found,
+// ERROR_INVALID_FUNCTION when none was, or ERROR_IO_DEVICE.
+uint32_t FindNtfsVolumes(int fd, NtfsVolumeList* volumes);

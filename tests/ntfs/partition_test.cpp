@@ -26,6 +26,29 @@ VolumeShape WithRecords(bool hasJournal = true)
 
 const uint64_t MIB = 1 << 20;
 
+// An extended partition's chain of boot records at `firstLba`: one logical drive per
+// record at `logicalStarts` (512-byte sectors from the disk's start); `loop` links the
+// last record back to the second.
+void WriteLogicalDrives(int fd, uint64_t firstLba, const std::vector<uint64_t>& logicalStarts,
+                        bool loop = false)
+{
+    for (size_t i = 0; i < logicalStarts.size(); i++) {
+        uint64_t recordLba = firstLba + 16 * i;
+        Bytes record(512, 0);
+        record[446 + 4] = 0x07;
+        Put32(record, 446 + 8, static_cast<uint32_t>(logicalStarts[i] - recordLba));
+        Put32(record, 446 + 12, 0x1000);
+        bool last = i + 1 == logicalStarts.size();
+        if (!last || loop) {
+            record[462 + 4] = 0x05;
+            Put32(record, 462 + 8, last ? 16 : static_cast<uint32_t>(16 * (i + 1)));
+            Put32(record, 462 + 12, 0x1000);
+        }
+        Put16(record, 510, 0xAA55);
+        ASSERT_EQ(pwrite(fd, record.data(), record.size(), static_cast<off_t>(recordLba * 512)), 512);
+    }
+}
+
 const DiskCase DISKS[] = {
     {"bare volume", [](int fd) { WriteVolume(fd, 0, WithRecords()); }, 0, 0},
     {"MBR", [](int fd) { WriteMbr(fd, {{0x07, false, 2048}}); WriteVolume(fd, MIB, WithRecords()); }, 0, MIB},
@@ -51,6 +74,20 @@ const DiskCase DISKS[] = {
      ERROR_INVALID_FUNCTION, 0},
     {"MBR with 4096-byte sectors",
      [](int fd) { WriteMbr(fd, {{0x07, false, 256}}); WriteVolume(fd, MIB, WithRecords()); }, 0, MIB},
+    {"MBR: logical drive in an extended partition",
+     [](int fd) {
+         WriteMbr(fd, {{0x83, false, 64}, {0x0F, false, 1024}});
+         WriteLogicalDrives(fd, 1024, {2048});
+         WriteVolume(fd, MIB, WithRecords());
+     },
+     0, MIB},
+    {"MBR: chain of boot records that loops",
+     [](int fd) {
+         WriteMbr(fd, {{0x05, false, 1024}});
+         WriteLogicalDrives(fd, 1024, {2048, 8192}, true);
+         WriteVolume(fd, MIB, WithRecords());
+     },
+     0, MIB},
     {"GPT: recovery partition first, then basic data",
      [](int fd) {
          WriteGpt(fd, 512, {{0, false, 2048}, {0, true, 8192}});
@@ -83,10 +120,11 @@ TEST(Partition, FindsTheFirstNtfsPartition)
     for (const DiskCase& c : DISKS) {
         int fd = MakeImageFile();
         c.make(fd);
-        uint64_t offset = 99;
-        EXPECT_EQ(FindNtfsVolume(fd, 0, &offset), c.status) << c.name;
+        NtfsVolumeList volumes;
+        EXPECT_EQ(FindNtfsVolumes(fd, &volumes), c.status) << c.name;
         if (c.status == 0) {
-            EXPECT_EQ(offset, c.offset) << c.name;
+            ASSERT_GE(volumes.count, 1u) << c.name;
+            EXPECT_EQ(volumes.offsets[0], c.offset) << c.name;
         }
         close(fd);
     }
@@ -109,20 +147,18 @@ TEST(Partition, JournalOfAPartitionOpens)
     }
 }
 
-TEST(Partition, OffersEachNtfsVolumeInTableOrder)
+TEST(Partition, ListsEachNtfsVolumeOnceInTableOrder)
 {
     int fd = MakeImageFile();
-    WriteMbr(fd, {{0x07, false, 2048}, {0x83, false, 4096}, {0x07, false, 16384}});
+    WriteMbr(fd, {{0x07, false, 2048}, {0x83, false, 4096}, {0x05, false, 12288}, {0x07, false, 16384}});
     WriteVolume(fd, MIB, WithRecords(false));
+    WriteLogicalDrives(fd, 12288, {12800, 12800}, true);
+    WriteVolume(fd, 12800 * 512, WithRecords());
     WriteVolume(fd, 8 * MIB, WithRecords());
-    const uint64_t offsets[] = {MIB, 8 * MIB};
-    for (uint32_t skip = 0; skip < 2; skip++) {
-        uint64_t offset = 0;
-        EXPECT_EQ(FindNtfsVolume(fd, skip, &offset), 0u) << skip;
-        EXPECT_EQ(offset, offsets[skip]) << skip;
-    }
-    uint64_t offset = 0;
-    EXPECT_EQ(FindNtfsVolume(fd, 2, &offset), ERROR_INVALID_FUNCTION);
+    NtfsVolumeList volumes;
+    ASSERT_EQ(FindNtfsVolumes(fd, &volumes), 0u);
+    std::vector<uint64_t> offsets(volumes.offsets, volumes.offsets + volumes.count);
+    EXPECT_EQ(offsets, (std::vector<uint64_t>{MIB, 12800 * 512, 8 * MIB}));
     close(fd);
 }
 
