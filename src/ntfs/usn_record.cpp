@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "journal/little_endian.h"
+#include "journal/usn_record.h"
 
 namespace {
 
@@ -50,8 +51,12 @@ uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available)
     }
     if (length < headerSize)
         return 0;
+    // A name lies behind the header, and NTFS names are at most 255 units: anything else
+    // is damage, which a reader of the V2 answer could not take either.
     uint32_t nameLength = LoadU16(record + nameFields);
     uint32_t nameOffset = LoadU16(record + nameFields + 2);
+    if (nameLength > MAX_FILE_NAME_LENGTH || (nameLength != 0 && nameOffset < headerSize))
+        return 0;
     return nameOffset + nameLength <= length ? length : 0;
 }
 

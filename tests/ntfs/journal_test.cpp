@@ -392,8 +392,19 @@ TEST_P(ReadCaseTest, ReturnsTheExpectedRecords)
             continue;
         }
         UsnFields record = piece.fields;
-        if (piece.kind == Piece::FILLER)
-            record.name = std::u16string((4096 - 64 - shape.journal.size() % 4096 - 60) / 2, u'x');
+        if (piece.kind == Piece::FILLER) {
+            // Records with names of at most 255 units until 64 bytes of the page are left.
+            for (size_t room; (room = 4096 - 64 - shape.journal.size() % 4096) != 0;) {
+                size_t size = room <= 576 ? room : room < 640 ? room - 64 : 576;
+                record.name = std::u16string(std::min<size_t>(255, (size - 60) / 2), u'x');
+                record.usn = int64_t(shape.journal.size());
+                Bytes filler = UsnRecord(record);
+                Bytes reply = UsnRecordV2(record);
+                shape.journal.insert(shape.journal.end(), filler.begin(), filler.end());
+                expected.insert(expected.end(), reply.begin(), reply.end());
+            }
+            continue;
+        }
         record.usn = int64_t(shape.journal.size());
         Bytes bytes = UsnRecord(record);
         if (piece.returned) {

@@ -49,6 +49,7 @@ const StoredCase STORED_CASES[] = {
     {"major version 5", 4, 5, 16, 0, false},
     {"name length past the record", 56, 22, 16, 0, false},
     {"name offset past the record", 58, 70, 16, 0, false},
+    {"name inside the header", 58, 40, 16, 0, false},
     {"empty name at the very end", 56, 0, 16, 0, true},
 };
 
@@ -67,6 +68,16 @@ TEST(UsnRecord, StoredRecordChecks)
             Put16(record, 58, 80);
         uint64_t available = c.available != 0 ? c.available : 80;
         EXPECT_EQ(StoredUsnRecordLength(record.data(), available) != 0, c.wellFormed) << c.name;
+    }
+}
+
+TEST(UsnRecord, NamesLongerThanNtfsAllowsAreDamage)
+{
+    for (uint32_t units : {255u, 256u}) {
+        UsnFields shape;
+        shape.name = std::u16string(units, u'n');
+        Bytes record = UsnRecord(shape);
+        EXPECT_EQ(StoredUsnRecordLength(record.data(), record.size()) != 0, units == 255) << units;
     }
 }
 
