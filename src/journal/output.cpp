@@ -16,7 +16,7 @@ bool outputFailed = false;
 uint32_t outputError = 0;
 
 // errno of a failed write, as the Windows code a user of either build would see.
-uint32_t WindowsCodeOf(int error)
+uint32_t WriteErrorCode(int error)
 {
     switch (error) {
     case ENOSPC: return 112;  // ERROR_DISK_FULL
@@ -33,7 +33,7 @@ void WriteBuffered()
         if (std::fwrite(outputBuffer, 1, outputUsed, stream) != outputUsed ||
             std::fflush(stream) != 0) {
             outputFailed = true;
-            outputError = WindowsCodeOf(errno);
+            outputError = WriteErrorCode(errno);
         }
     }
     outputUsed = 0;

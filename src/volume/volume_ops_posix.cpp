@@ -15,6 +15,8 @@
 
 namespace {
 
+// Like Windows, which opens any file or device and fails only when the journal is
+// queried, the NTFS structures are looked at first by the query.
 struct PosixVolume {
     int fd;
     NtfsJournal* journal;  // found at the first query
@@ -112,9 +114,8 @@ bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
                     unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
 {
+    // The journal reader reads only after a successful query.
     PosixVolume* opened = static_cast<PosixVolume*>(volume);
-    if (opened->journal == nullptr)
-        return Fail(ERROR_JOURNAL_NOT_ACTIVE);
     uint32_t error = ReadNtfsJournal(opened->journal, request, buffer, bufferSize, bytesReturned);
     return error == 0 || Fail(error);
 }
