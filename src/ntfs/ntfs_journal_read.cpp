@@ -6,7 +6,7 @@
 #include "ntfs/ntfs_journal.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/stream.h"
-#include "ntfs/usn_record.h"
+#include "ntfs/stored_usn_record.h"
 
 namespace {
 

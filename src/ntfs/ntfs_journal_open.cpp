@@ -13,7 +13,7 @@
 #include "ntfs/partition.h"
 #include "ntfs/runlist.h"
 #include "ntfs/stream.h"
-#include "ntfs/usn_record.h"
+#include "ntfs/stored_usn_record.h"
 
 namespace {
 

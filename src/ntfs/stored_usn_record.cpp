@@ -1,4 +1,4 @@
-#include "ntfs/usn_record.h"
+#include "ntfs/stored_usn_record.h"
 
 #include <cstring>
 

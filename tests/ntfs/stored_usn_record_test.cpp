@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "journal/little_endian.h"
-#include "ntfs/usn_record.h"
+#include "ntfs/stored_usn_record.h"
 #include "ntfs_bytes.h"
 
 namespace {
