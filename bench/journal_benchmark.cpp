@@ -4,10 +4,12 @@
 
 #include <cstdio>
 
+#include "base/little_endian.h"
+#include "base/output.h"
 #include "journal/event_line.h"
-#include "journal/output.h"
 #include "journal/record_walker.h"
 #include "test_support.h"
+#include "volume/volume_ops.h"
 
 namespace {
 
@@ -18,11 +20,11 @@ Bytes FullBuffer()
                                 0x8000, 0x80008000, 0x200, 0x80000200, 0x80000006};
     Bytes records;
     for (uint32_t i = 0;; ++i) {
-        WideString name = WIDE("document-");
+        std::u16string name = u"document-";
         for (uint32_t j = 0; j < i % 31; ++j)
-            name += static_cast<WideChar>('a' + j % 26);
-        name += WIDE(".txt");
-        Bytes record = BuildRecord({0x0001000000000040u + i, 0x0005000000000005u + (i % 7) * 0x100u,
+            name += static_cast<char16_t>('a' + j % 26);
+        name += u".txt";
+        Bytes record = EncodeUsnRecord({0x0001000000000040u + i, 0x0005000000000005u + (i % 7) * 0x100u,
                                     reasons[i % 12], name});
         if (records.size() + record.size() > USN_BUFFER_SIZE - 8)
             return records;
@@ -66,8 +68,8 @@ void BM_PrintRecord(benchmark::State& state)
 {
     FILE* sink = std::fopen("/dev/null", "w");
     SetOutputStream(sink);
-    Bytes record = BuildRecord({0x0001000000000040, 0x0005000000000005, 0x80000102,
-                                WIDE("Quarterly report (final).docx")});
+    Bytes record = EncodeUsnRecord({0x0001000000000040, 0x0005000000000005, 0x80000102,
+                                    u"Quarterly report (final).docx"});
     for (auto _ : state)
         PrintRecord(record.data());
     FlushOutput();

@@ -7,10 +7,9 @@
 
 #include <string>
 
-#include "journal/little_endian.h"
-#include "ntfs/ntfs_journal.h"
+#include "base/little_endian.h"
+#include "ntfs/usn_jrnl.h"
 #include "synthetic_volume.h"
-#include "test_journal.h"
 
 namespace {
 
@@ -27,8 +26,6 @@ void MakeImage()
         record.frn = 0x0001000000000000 | (records % 50000);
         record.name = u"Document " + std::u16string(1, char16_t('A' + records % 26)) + u".txt";
         record.version = records % 10 == 0 ? 3 : 2;
-        if (shape.journal.size() % 4096 + 120 > 4096)
-            PadPage(shape.journal);
         AddRecord(shape.journal, record, shape.sparseHead);
         records++;
     }
@@ -44,22 +41,24 @@ void ReadWholeJournal(benchmark::State& state)
     uint64_t records = 0;
     uint64_t bytes = 0;
     for (auto _ : state) {
-        NtfsJournal* journal = nullptr;
-        if (OpenNtfsJournal(fd, &journal) != 0) {
+        UsnJrnl* journal = nullptr;
+        if (OpenUsnJrnl(fd, &journal) != 0) {
             state.SkipWithError("cannot open the benchmark image");
             break;
         }
-        ReadUsnJournalData request = EveryRecord(journal);
+        UsnJournalData data;
+        QueryUsnJrnl(journal, &data);
+        ReadUsnJournalData request = {0, EVERY_REASON, 0, 0, 0, data.UsnJournalID, 0, 0};
         for (;;) {
             uint32_t got = 0;
-            if (ReadNtfsJournal(journal, request, buffer.data(), uint32_t(buffer.size()), &got) != 0 || got <= 8)
+            if (ReadUsnJrnl(journal, request, buffer.data(), uint32_t(buffer.size()), &got) != 0 || got <= 8)
                 break;
             for (uint32_t at = 8; at < got; at += LoadU32(buffer.data() + at))
                 records++;
             bytes += got - 8;
             request.StartUsn = LoadI64(buffer.data());
         }
-        CloseNtfsJournal(journal);
+        CloseUsnJrnl(journal);
     }
     state.counters["records"] = benchmark::Counter(double(records), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(int64_t(bytes));

@@ -15,7 +15,7 @@ const uint64_t BIG = 0x0002000100000005;  // record number 2^32 + 5
 
 Bytes Record(uint64_t frn, const char* name)
 {
-    return BuildRecord({frn, ROOT, 0x100, WideString(name, name + std::strlen(name))});
+    return EncodeUsnRecord({frn, ROOT, 0x100, std::u16string(name, name + std::strlen(name))});
 }
 
 // One journal that shows which target was chosen: each record's name says its FRN.
@@ -43,6 +43,7 @@ struct FormCase {
     WideString volume;  // empty: the volume is never opened
     std::string expected;
     int status;
+    uint32_t openError = 0;  // the volume open fails with this code
 };
 
 class FormTest : public testing::TestWithParam<FormCase> {};
@@ -54,7 +55,7 @@ TEST_P(FormTest, ChoosesVolumeAndTarget)
     Fake().arguments = {WIDE("jrnlpeek.exe")};
     Fake().arguments.insert(Fake().arguments.end(), c.arguments.begin(), c.arguments.end());
     Fake().files = c.files;
-    Fake().openError = c.volume == WIDE("/?") ? 123 : 0;
+    Fake().openError = c.openError;
     ScriptJournal();
 
     CaptureOutput();
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, FormTest, testing::Values(
     FormCase{{WIDE("\\\\?\\Volume{00000000-0000-0000-0000-000000000000}")}, {},
              WIDE("\\\\?\\Volume{00000000-0000-0000-0000-000000000000}"), ALL, 0},
     FormCase{{WIDE("notes.txt")}, {{WIDE("notes.txt"), ROOT}}, WIDE("notes.txt"), ALL, 0},
-    FormCase{{WIDE("/?")}, {}, WIDE("/?"), "Error 123: unable to open drive.\n", 1},
+    FormCase{{WIDE("/?")}, {}, WIDE("/?"), "Error 123: unable to open drive.\n", 1, 123},
     FormCase{{WIDE("C:\\no\\such\\file")}, {}, {},
              "Error 2: unable to get FRN from filename.\n", 1},
     FormCase{{WIDE("C:"), WIDE("")}, {}, {}, "Error 2: unable to get FRN from filename.\n", 1},

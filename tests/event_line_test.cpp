@@ -25,10 +25,10 @@ class EventLineTest : public testing::TestWithParam<LineCase> {};
 TEST_P(EventLineTest, WritesOneLine)
 {
     const LineCase& c = GetParam();
-    TestRecord record = {0x0001000000000040, c.parent, c.reason,
-                         WideString(c.name.begin(), c.name.end())};
+    UsnFields record = {0x0001000000000040, c.parent, c.reason,
+                        std::u16string(c.name.begin(), c.name.end())};
     record.fileNameLength = c.fileNameLength;
-    Bytes bytes = BuildRecord(record);
+    Bytes bytes = EncodeUsnRecord(record);
     CaptureOutput();
     PrintRecord(bytes.data());
     EXPECT_EQ(TakeOutput(), c.expected) << c.what;
@@ -73,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, EventLineTest, testing::Values(
 TEST(EventLine, NamesNeedNoAlignment)
 {
     // Records inside a read buffer are 8-byte aligned, but nothing here may rely on it.
-    TestRecord record = {5, ROOT, 0x2, WideString(3, 'z')};
-    Bytes bytes = BuildRecord(record);
+    Bytes bytes = EncodeUsnRecord({5, ROOT, 0x2, u"zzz"});
     bytes.insert(bytes.begin(), 0);
     CaptureOutput();
     PrintRecord(bytes.data() + 1);

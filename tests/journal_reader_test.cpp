@@ -14,7 +14,7 @@ const int64_t FIRST_USN = 0x2000;
 
 Bytes Record(uint64_t frn, const char* name)
 {
-    return BuildRecord({frn, ROOT, 0x80000100, WideString(name, name + std::strlen(name))});
+    return EncodeUsnRecord({frn, ROOT, 0x80000100, std::u16string(name, name + std::strlen(name))});
 }
 
 std::string Line(const char* name)

@@ -11,16 +11,12 @@ const uint32_t FILE_CREATE = 0x100;
 
 Bytes Record(uint64_t frn, const char16_t* name)
 {
-    return BuildRecord({frn, ROOT, FILE_CREATE, WideString(name, name + std::char_traits<char16_t>::length(name))});
+    return EncodeUsnRecord({frn, ROOT, FILE_CREATE, name});
 }
 
 Bytes RecordWith(uint64_t frn, int64_t recordLength, int fileNameLength, int fileNameOffset)
 {
-    TestRecord record = {frn, ROOT, FILE_CREATE, WideString(4, 'x')};
-    record.recordLength = recordLength;
-    record.fileNameLength = fileNameLength;
-    record.fileNameOffset = fileNameOffset;
-    return BuildRecord(record);
+    return EncodeUsnRecord({frn, ROOT, FILE_CREATE, u"xxxx", recordLength, fileNameLength, fileNameOffset});
 }
 
 std::string Line(const char* name)
@@ -57,9 +53,9 @@ std::string Name255()
 
 Bytes Record255(int fileNameLength)
 {
-    TestRecord record = {A, ROOT, FILE_CREATE, WideString(256, 'n')};
+    UsnFields record = {A, ROOT, FILE_CREATE, std::u16string(256, u'n')};
     record.fileNameLength = fileNameLength;
-    return BuildRecord(record);
+    return EncodeUsnRecord(record);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buffers, WalkTest, testing::Values(

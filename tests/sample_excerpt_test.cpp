@@ -3,18 +3,11 @@
 // program.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "journal/record_walker.h"
 #include "test_support.h"
 
 namespace {
-
-std::string SamplesFolder()
-{
-    const char* folder = std::getenv("JRNLPEEK_SAMPLES");
-    return folder ? folder : JRNLPEEK_DEFAULT_SAMPLES;
-}
 
 bool ReadFile(const std::string& path, Bytes* bytes)
 {
@@ -60,10 +53,10 @@ class ExcerptTest : public testing::TestWithParam<ExcerptCase> {};
 TEST_P(ExcerptTest, PrintsEveryRecordOfTheTarget)
 {
     Bytes records;
-    std::string path = SamplesFolder() + "/usnjrnl-excerpt.bin";
+    std::string path = std::string(JRNLPEEK_SAMPLES_DIR) + "/usnjrnl-excerpt.bin";
     if (!ReadFile(path, &records))
         GTEST_SKIP() << "sample journal data not found at " << path
-                     << " (set JRNLPEEK_SAMPLES to the samples folder)";
+                     << " (set JRNLPEEK_SAMPLES to the samples folder when configuring)";
     ASSERT_EQ(records.size(), 1728u);
 
     CaptureOutput();

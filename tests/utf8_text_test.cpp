@@ -1,7 +1,7 @@
 // Linux command lines and paths: UTF-8 in, UTF-16 inside, the same bytes out again.
 #include <gtest/gtest.h>
 
-#include "volume/utf8_text.h"
+#include "base/utf8_text.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/output.h"
 #include "cli/frn_parser.h"
 #include "cli/usage.h"
-#include "journal/output.h"
 #include "volume/journal_reader.h"
 #include "volume/volume_ops.h"
 

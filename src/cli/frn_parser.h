@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "volume/volume_ops.h"
+#include "base/wide_text.h"
 
 // Hexadecimal after "0x" or "0X", decimal otherwise; reading stops at the first unit that
 // is not a digit, and the value wraps modulo 2^64. Never fails.

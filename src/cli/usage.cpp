@@ -1,6 +1,6 @@
 #include "cli/usage.h"
 
-#include "journal/output.h"
+#include "base/output.h"
 
 void PrintUsage()
 {

@@ -1,22 +1,16 @@
 #include "journal/record_walker.h"
 
+#include "base/little_endian.h"
+#include "base/output.h"
 #include "journal/event_line.h"
-#include "journal/little_endian.h"
-#include "journal/output.h"
-#include "journal/usn_record.h"
-
-namespace {
-
-const uint64_t RECORD_NUMBER_MASK = 0x0000FFFFFFFFFFFF;
-
-}  // namespace
+#include "journal/usn_layout.h"
 
 bool MatchesTarget(uint64_t recordFrn, uint64_t targetFrn)
 {
     if (targetFrn == 0)
         return true;
-    if ((targetFrn >> 48) == 0)
-        return (recordFrn & RECORD_NUMBER_MASK) == targetFrn;
+    if ((targetFrn >> FILE_REFERENCE_SEQUENCE_SHIFT) == 0)
+        return (recordFrn & FILE_REFERENCE_RECORD_MASK) == targetFrn;
     return recordFrn == targetFrn;
 }
 
@@ -27,22 +21,22 @@ void DumpRecords(const unsigned char* record, uint32_t remaining, uint64_t targe
             PrintMessage("bad record length %u < %u.", remaining, USN_RECORD_V2_SIZE);
             return;
         }
-        uint32_t nameLength = LoadU16(record + FILE_NAME_LENGTH_OFFSET);
+        uint32_t nameLength = LoadU16(record + offsetof(UsnRecordV2Layout, FileNameLength));
         if (nameLength > MAX_FILE_NAME_LENGTH) {
             PrintMessage("bad FileNameLength %u", nameLength);
             return;
         }
         // The name is found only through its offset, which the data must hold.
-        uint32_t nameOffset = LoadU16(record + FILE_NAME_OFFSET_OFFSET);
+        uint32_t nameOffset = LoadU16(record + offsetof(UsnRecordV2Layout, FileNameOffset));
         if (nameLength != 0 && nameOffset + nameLength > remaining) {
             PrintMessage("bad FileNameOffset %u", nameOffset);
             return;
         }
-        if (MatchesTarget(LoadU64(record + FILE_REFERENCE_NUMBER_OFFSET), targetFrn))
+        if (MatchesTarget(LoadU64(record + offsetof(UsnRecordV2Layout, FileReferenceNumber)), targetFrn))
             PrintRecord(record);
         // Checked after the line, so a matching record that overruns the data is still
         // shown. A length below a record's size would never reach the next record.
-        uint32_t recordLength = LoadU32(record + RECORD_LENGTH_OFFSET);
+        uint32_t recordLength = LoadU32(record + offsetof(UsnRecordV2Layout, RecordLength));
         if (recordLength > remaining || recordLength < USN_RECORD_V2_SIZE) {
             PrintMessage("bad RecordLength %u", recordLength);
             return;

@@ -1,13 +1,18 @@
 #include "ntfs/attribute.h"
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
+#include "ntfs/mft_record.h"
 #include "ntfs/ntfs_name.h"
 #include "ntfs/ntfs_types.h"
 
 namespace {
 
-const uint32_t RESIDENT_HEADER_SIZE = 24;
-const uint32_t NON_RESIDENT_HEADER_SIZE = 64;
+using Header = AttributeHeaderLayout;
+using Resident = ResidentAttributeLayout;
+using NonResident = NonResidentAttributeLayout;
+
+const uint32_t RESIDENT_HEADER_SIZE = sizeof(Resident);
+const uint32_t NON_RESIDENT_HEADER_SIZE = sizeof(NonResident);
 
 // Fills the fields that depend on residency; `length` is the attribute's checked length.
 bool ParseForm(const unsigned char* header, uint32_t length, NtfsAttribute* attribute)
@@ -15,8 +20,8 @@ bool ParseForm(const unsigned char* header, uint32_t length, NtfsAttribute* attr
     if (!attribute->nonResident) {
         if (length < RESIDENT_HEADER_SIZE)
             return false;
-        uint32_t valueLength = LoadU32(header + 16);
-        uint32_t valueOffset = LoadU16(header + 20);
+        uint32_t valueLength = LoadU32(header + offsetof(Resident, ValueLength));
+        uint32_t valueOffset = LoadU16(header + offsetof(Resident, ValueOffset));
         if (valueOffset > length || valueLength > length - valueOffset)
             return false;
         attribute->value = header + valueOffset;
@@ -25,15 +30,15 @@ bool ParseForm(const unsigned char* header, uint32_t length, NtfsAttribute* attr
     }
     if (length < NON_RESIDENT_HEADER_SIZE)
         return false;
-    uint32_t runlistOffset = LoadU16(header + 32);
+    uint32_t runlistOffset = LoadU16(header + offsetof(NonResident, RunlistOffset));
     if (runlistOffset < NON_RESIDENT_HEADER_SIZE || runlistOffset > length)
         return false;
-    attribute->firstVcn = LoadI64(header + 16);
-    attribute->lastVcn = LoadI64(header + 24);
+    attribute->firstVcn = LoadI64(header + offsetof(NonResident, FirstVcn));
+    attribute->lastVcn = LoadI64(header + offsetof(NonResident, LastVcn));
     attribute->runlist = header + runlistOffset;
     attribute->runlistLength = length - runlistOffset;
-    attribute->dataSize = LoadU64(header + 48);
-    attribute->initializedSize = LoadU64(header + 56);
+    attribute->dataSize = LoadU64(header + offsetof(NonResident, DataSize));
+    attribute->initializedSize = LoadU64(header + offsetof(NonResident, InitializedSize));
     return true;
 }
 
@@ -42,33 +47,34 @@ bool ParseForm(const unsigned char* header, uint32_t length, NtfsAttribute* attr
 uint32_t NextAttribute(const unsigned char* record, uint32_t size, uint32_t* offset,
                        NtfsAttribute* attribute)
 {
-    uint32_t limit = LoadU32(record + 24);
+    uint32_t limit = LoadU32(record + offsetof(MftRecordLayout, UsedSize));
     if (limit > size)
         limit = size;
-    uint32_t at = *offset == 0 ? LoadU16(record + 20) : *offset;
+    uint32_t at = *offset == 0 ? LoadU16(record + offsetof(MftRecordLayout, FirstAttributeOffset)) : *offset;
     if (at > limit || limit - at < 4)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     const unsigned char* header = record + at;
-    uint32_t type = LoadU32(header);
+    uint32_t type = LoadU32(header + offsetof(Header, Type));
     if (type == ATTRIBUTE_END)
         return NTFS_NOT_FOUND;
     if (limit - at < RESIDENT_HEADER_SIZE)
-        return ERROR_FILE_CORRUPT;
-    uint32_t length = LoadU32(header + 4);
-    if (length < RESIDENT_HEADER_SIZE || length > limit - at || header[8] > 1)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
+    uint32_t length = LoadU32(header + offsetof(Header, Length));
+    unsigned char nonResident = header[offsetof(Header, NonResident)];
+    if (length < RESIDENT_HEADER_SIZE || length > limit - at || nonResident > 1)
+        return WIN_ERROR_FILE_CORRUPT;
     *attribute = NtfsAttribute{};
     attribute->type = type;
-    attribute->nonResident = header[8] == 1;
-    attribute->nameLength = header[9];
-    uint32_t nameOffset = LoadU16(header + 10);
+    attribute->nonResident = nonResident == 1;
+    attribute->nameLength = header[offsetof(Header, NameLength)];
+    uint32_t nameOffset = LoadU16(header + offsetof(Header, NameOffset));
     if (nameOffset > length || 2 * attribute->nameLength > length - nameOffset)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     attribute->name = header + nameOffset;
-    attribute->flags = LoadU16(header + 12);
-    attribute->id = LoadU16(header + 14);
+    attribute->flags = LoadU16(header + offsetof(Header, Flags));
+    attribute->id = LoadU16(header + offsetof(Header, Id));
     if (!ParseForm(header, length, attribute))
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     *offset = at + length;
     return 0;
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-const uint16_t ATTRIBUTE_FLAG_COMPRESSED = 0x00FF;
-const uint16_t ATTRIBUTE_FLAG_ENCRYPTED = 0x4000;
+#include "ntfs/ntfs_layout.h"
+
 const uint32_t ANY_ATTRIBUTE_ID = 0xFFFFFFFF;
 
 // One attribute as found in a record; the pointers point into that record.
@@ -30,11 +30,11 @@ struct NtfsAttribute {
 
 // Steps to the next attribute of `record` (`size` bytes, header already checked); *offset
 // is 0 before the first call. Returns 0 with *attribute filled, NTFS_NOT_FOUND at the end
-// marker, or ERROR_FILE_CORRUPT when an attribute does not fit its record.
+// marker, or WIN_ERROR_FILE_CORRUPT when an attribute does not fit its record.
 uint32_t NextAttribute(const unsigned char* record, uint32_t size, uint32_t* offset,
                        NtfsAttribute* attribute);
 
 // Finds the first attribute of `type` named `name` ("" for unnamed) and, unless `id` is
-// ANY_ATTRIBUTE_ID, with that attribute id. Returns 0, NTFS_NOT_FOUND or ERROR_FILE_CORRUPT.
+// ANY_ATTRIBUTE_ID, with that attribute id. Returns 0, NTFS_NOT_FOUND or WIN_ERROR_FILE_CORRUPT.
 uint32_t FindAttribute(const unsigned char* record, uint32_t size, uint32_t type,
                        const char* name, uint32_t id, NtfsAttribute* attribute);

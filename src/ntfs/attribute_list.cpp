@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "ntfs/ntfs_name.h"
 #include "ntfs/ntfs_types.h"
 
 namespace {
 
-const uint32_t ENTRY_HEADER_SIZE = 26;
+using Entry = AttributeListEntryLayout;
+
+const uint32_t ENTRY_HEADER_SIZE = sizeof(Entry);
 
 }  // namespace
 
@@ -21,18 +23,18 @@ uint32_t NextAttributeListEntry(const unsigned char* list, uint32_t size, uint32
     if (at > size || size - at < ENTRY_HEADER_SIZE)
         return NTFS_NOT_FOUND;
     const unsigned char* bytes = list + at;
-    uint32_t length = LoadU16(bytes + 4);
-    uint32_t nameLength = bytes[6];
-    uint32_t nameOffset = bytes[7];
+    uint32_t length = LoadU16(bytes + offsetof(Entry, Length));
+    uint32_t nameLength = bytes[offsetof(Entry, NameLength)];
+    uint32_t nameOffset = bytes[offsetof(Entry, NameOffset)];
     if (length < ENTRY_HEADER_SIZE || length > size - at || nameOffset > length ||
         2 * nameLength > length - nameOffset)
-        return ERROR_FILE_CORRUPT;
-    entry->type = LoadU32(bytes);
+        return WIN_ERROR_FILE_CORRUPT;
+    entry->type = LoadU32(bytes + offsetof(Entry, Type));
     entry->name = bytes + nameOffset;
     entry->nameLength = nameLength;
-    entry->firstVcn = LoadI64(bytes + 8);
-    entry->reference = LoadU64(bytes + 16);
-    entry->id = LoadU16(bytes + 24);
+    entry->firstVcn = LoadI64(bytes + offsetof(Entry, FirstVcn));
+    entry->reference = LoadU64(bytes + offsetof(Entry, Reference));
+    entry->id = LoadU16(bytes + offsetof(Entry, Id));
     *offset = at + length;
     return 0;
 }
@@ -49,7 +51,7 @@ uint32_t CollectListSegments(const unsigned char* list, uint32_t size, uint32_t 
     AttributeListEntry* found =
         static_cast<AttributeListEntry*>(std::malloc(capacity * sizeof(AttributeListEntry)));
     if (found == nullptr)
-        return ERROR_OUTOFMEMORY;
+        return WIN_ERROR_OUTOFMEMORY;
     size_t used = 0;
     uint32_t offset = 0;
     AttributeListEntry entry;

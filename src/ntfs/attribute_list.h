@@ -15,12 +15,12 @@ struct AttributeListEntry {
 };
 
 // Steps to the next entry; *offset starts at 0. Returns 0, NTFS_NOT_FOUND after the last
-// entry, or ERROR_FILE_CORRUPT.
+// entry, or WIN_ERROR_FILE_CORRUPT.
 uint32_t NextAttributeListEntry(const unsigned char* list, uint32_t size, uint32_t* offset,
                                 AttributeListEntry* entry);
 
 // Gathers the entries of attribute `type` named `name`, sorted by first VCN, into
 // *entries (malloc'd, to be freed by the caller; nullptr when *count is 0). Returns 0,
-// ERROR_FILE_CORRUPT or ERROR_OUTOFMEMORY.
+// WIN_ERROR_FILE_CORRUPT or WIN_ERROR_OUTOFMEMORY.
 uint32_t CollectListSegments(const unsigned char* list, uint32_t size, uint32_t type,
                              const char* name, AttributeListEntry** entries, size_t* count);

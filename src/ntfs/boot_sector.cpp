@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 
 namespace {
 
@@ -30,35 +30,35 @@ uint64_t UnitsToBytes(int8_t value, uint32_t clusterSize)
 
 bool HasNtfsOemId(const unsigned char* sector)
 {
-    return std::memcmp(sector + 3, "NTFS    ", 8) == 0;
+    return std::memcmp(sector + offsetof(BootSectorLayout, OemId), "NTFS    ", 8) == 0;
 }
 
 uint32_t ParseBootSector(const unsigned char* sector, NtfsVolume* volume)
 {
     if (!HasNtfsOemId(sector))
-        return ERROR_INVALID_FUNCTION;
-    if (LoadU16(sector + 510) != 0xAA55)
-        return ERROR_FILE_CORRUPT;
-    uint32_t bytesPerSector = LoadU16(sector + 11);
+        return WIN_ERROR_INVALID_FUNCTION;
+    if (LoadU16(sector + offsetof(BootSectorLayout, Signature)) != BOOT_SIGNATURE)
+        return WIN_ERROR_FILE_CORRUPT;
+    uint32_t bytesPerSector = LoadU16(sector + offsetof(BootSectorLayout, BytesPerSector));
     if (!IsPowerOfTwo(bytesPerSector) || bytesPerSector < 256 || bytesPerSector > 4096)
-        return ERROR_FILE_CORRUPT;
-    uint32_t sectorsPerCluster = sector[13];
+        return WIN_ERROR_FILE_CORRUPT;
+    uint32_t sectorsPerCluster = sector[offsetof(BootSectorLayout, SectorsPerCluster)];
     if (sectorsPerCluster >= 244)
         sectorsPerCluster = 1u << (256 - sectorsPerCluster);
     if (!IsPowerOfTwo(sectorsPerCluster) ||
         uint64_t(sectorsPerCluster) * bytesPerSector > MAX_CLUSTER_SIZE)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     uint32_t clusterSize = sectorsPerCluster * bytesPerSector;
-    uint64_t totalSectors = LoadU64(sector + 40);
+    uint64_t totalSectors = LoadU64(sector + offsetof(BootSectorLayout, TotalSectors));
     if (totalSectors > MAX_VOLUME_BYTES / bytesPerSector)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     uint64_t clusterCount = totalSectors / sectorsPerCluster;
-    uint64_t mftCluster = LoadU64(sector + 48);
+    uint64_t mftCluster = LoadU64(sector + offsetof(BootSectorLayout, MftCluster));
     if (mftCluster >= clusterCount)
-        return ERROR_FILE_CORRUPT;
-    uint64_t recordSize = UnitsToBytes(static_cast<int8_t>(sector[64]), clusterSize);
+        return WIN_ERROR_FILE_CORRUPT;
+    uint64_t recordSize = UnitsToBytes(static_cast<int8_t>(sector[offsetof(BootSectorLayout, ClustersPerMftRecord)]), clusterSize);
     if (recordSize < FIXUP_STRIDE || recordSize > MAX_RECORD_SIZE || recordSize % FIXUP_STRIDE != 0)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
 
     volume->clusterSize = clusterSize;
     volume->clusterCount = clusterCount;

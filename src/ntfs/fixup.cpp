@@ -1,16 +1,17 @@
 #include "ntfs/fixup.h"
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "ntfs/ntfs_types.h"
 
 bool ApplyFixups(unsigned char* block, uint32_t size)
 {
     if (size == 0 || size % FIXUP_STRIDE != 0)
         return false;
-    uint32_t arrayOffset = LoadU16(block + 4);
-    uint32_t count = LoadU16(block + 6);
-    // The array must lie in the first stride, clear of that stride's own check bytes.
-    if (count != size / FIXUP_STRIDE + 1 || arrayOffset < 8 ||
+    uint32_t arrayOffset = LoadU16(block + offsetof(MultiSectorHeaderLayout, UsaOffset));
+    uint32_t count = LoadU16(block + offsetof(MultiSectorHeaderLayout, UsaCount));
+    // The array must lie in the first stride, clear of the header and of that stride's
+    // own check bytes.
+    if (count != size / FIXUP_STRIDE + 1 || arrayOffset < sizeof(MultiSectorHeaderLayout) ||
         arrayOffset + 2 * count > FIXUP_STRIDE - 2)
         return false;
     const unsigned char* array = block + arrayOffset;

@@ -3,20 +3,22 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "ntfs/fixup.h"
 #include "ntfs/ntfs_name.h"
 #include "ntfs/stream.h"
 
 namespace {
 
-const uint32_t NODE_HEADER_SIZE = 16;
-const uint32_t ENTRY_HEADER_SIZE = 16;
-const uint16_t ENTRY_HAS_SUBNODE = 0x0001;
-const uint16_t ENTRY_IS_LAST = 0x0002;
-const uint32_t FILE_NAME_KEY_SIZE = 66;  // $FILE_NAME up to its name
-const uint32_t INDEX_ROOT_HEADER_SIZE = 16;
-const uint32_t INDX_NODE_OFFSET = 24;
+using NodeHeader = IndexNodeHeaderLayout;
+using Entry = IndexEntryLayout;
+
+const uint32_t NODE_HEADER_SIZE = sizeof(NodeHeader);
+const uint32_t ENTRY_HEADER_SIZE = sizeof(Entry);
+const uint32_t SUBNODE_VCN_SIZE = 8;
+const uint32_t FILE_NAME_KEY_SIZE = sizeof(FileNameLayout);  // $FILE_NAME up to its name
+const uint32_t INDEX_ROOT_HEADER_SIZE = sizeof(IndexRootLayout);
+const uint32_t INDX_NODE_OFFSET = sizeof(IndexBlockLayout);
 
 // Sub-node VCNs count 512-byte units when index blocks are smaller than a cluster.
 uint64_t IndexVcnSize(const NtfsVolume* volume, uint32_t blockSize)
@@ -31,13 +33,13 @@ uint32_t VisitIndexBlock(const NtfsVolume* volume, const NtfsStream* allocation,
     uint64_t vcnSize = IndexVcnSize(volume, blockSize);
     if (vcn < 0 || allocation->dataSize < blockSize ||
         uint64_t(vcn) > (allocation->dataSize - blockSize) / vcnSize)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     uint32_t status = ReadStream(volume, allocation, uint64_t(vcn) * vcnSize, block, blockSize);
     if (status != 0)
         return status;
-    if (std::memcmp(block, "INDX", 4) != 0 || !ApplyFixups(block, blockSize) ||
-        LoadI64(block + 16) != vcn)
-        return ERROR_FILE_CORRUPT;
+    if (std::memcmp(block + offsetof(IndexBlockLayout, Magic), "INDX", 4) != 0 ||
+        !ApplyFixups(block, blockSize) || LoadI64(block + offsetof(IndexBlockLayout, Vcn)) != vcn)
+        return WIN_ERROR_FILE_CORRUPT;
     return ScanIndexNode(block + INDX_NODE_OFFSET, blockSize - INDX_NODE_OFFSET, name, reference, walk);
 }
 
@@ -46,17 +48,17 @@ uint32_t WalkIndexBlocks(const NtfsVolume* volume, const unsigned char* director
                          uint32_t blockSize, const char* name, uint64_t* reference, IndexWalk* walk)
 {
     if (blockSize < FIXUP_STRIDE || blockSize > MAX_RECORD_SIZE || blockSize % FIXUP_STRIDE != 0)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     NtfsStream allocation{};
     uint32_t status = LoadAttributeStream(volume, directory, number, ATTRIBUTE_INDEX_ALLOCATION,
                                           "$I30", &allocation);
     if (status == NTFS_NOT_FOUND)
-        status = ERROR_FILE_CORRUPT;
+        status = WIN_ERROR_FILE_CORRUPT;
     unsigned char* block = nullptr;
     if (status == 0) {
         block = static_cast<unsigned char*>(std::malloc(blockSize));
         if (block == nullptr)
-            status = ERROR_OUTOFMEMORY;
+            status = WIN_ERROR_OUTOFMEMORY;
     }
     status = status != 0 ? status : NTFS_NOT_FOUND;
     while (status == NTFS_NOT_FOUND && walk->pendingCount != 0) {
@@ -74,38 +76,38 @@ uint32_t ScanIndexNode(const unsigned char* node, uint32_t length, const char* n
                        uint64_t* reference, IndexWalk* walk)
 {
     if (length < NODE_HEADER_SIZE)
-        return ERROR_FILE_CORRUPT;
-    uint32_t at = LoadU32(node);
-    uint32_t used = LoadU32(node + 4);
+        return WIN_ERROR_FILE_CORRUPT;
+    uint32_t at = LoadU32(node + offsetof(NodeHeader, EntriesOffset));
+    uint32_t used = LoadU32(node + offsetof(NodeHeader, UsedSize));
     if (used > length || at < NODE_HEADER_SIZE || at > used)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     for (;;) {
         if (used - at < ENTRY_HEADER_SIZE)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         const unsigned char* entry = node + at;
-        uint32_t entryLength = LoadU16(entry + 8);
-        uint32_t keyLength = LoadU16(entry + 10);
-        uint16_t flags = LoadU16(entry + 12);
+        uint32_t entryLength = LoadU16(entry + offsetof(Entry, Length));
+        uint32_t keyLength = LoadU16(entry + offsetof(Entry, KeyLength));
+        uint16_t flags = LoadU16(entry + offsetof(Entry, Flags));
         if (entryLength < ENTRY_HEADER_SIZE || entryLength > used - at)
-            return ERROR_FILE_CORRUPT;
-        if ((flags & ENTRY_HAS_SUBNODE) != 0) {
-            if (entryLength < ENTRY_HEADER_SIZE + 8)
-                return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
+        if ((flags & INDEX_ENTRY_HAS_SUBNODE) != 0) {
+            if (entryLength < ENTRY_HEADER_SIZE + SUBNODE_VCN_SIZE)
+                return WIN_ERROR_FILE_CORRUPT;
             if (walk->queued == MAX_INDEX_NODES)
-                return ERROR_FILE_CORRUPT;
-            walk->pending[walk->pendingCount++] = LoadI64(entry + entryLength - 8);
+                return WIN_ERROR_FILE_CORRUPT;
+            walk->pending[walk->pendingCount++] = LoadI64(entry + entryLength - SUBNODE_VCN_SIZE);
             walk->queued++;
         }
-        if ((flags & ENTRY_IS_LAST) != 0)
+        if ((flags & INDEX_ENTRY_IS_LAST) != 0)
             return NTFS_NOT_FOUND;
         if (keyLength < FILE_NAME_KEY_SIZE || keyLength > entryLength - ENTRY_HEADER_SIZE)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         const unsigned char* key = entry + ENTRY_HEADER_SIZE;
-        uint32_t nameLength = key[64];
+        uint32_t nameLength = key[offsetof(FileNameLayout, NameLength)];
         if (FILE_NAME_KEY_SIZE + 2 * nameLength > keyLength)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         if (NtfsNameEquals(key + FILE_NAME_KEY_SIZE, nameLength, name)) {
-            *reference = LoadU64(entry);
+            *reference = LoadU64(entry + offsetof(Entry, Reference));
             return 0;
         }
         at += entryLength;
@@ -118,18 +120,19 @@ uint32_t FindInDirectory(const NtfsVolume* volume, const unsigned char* director
     NtfsStream root{};
     uint32_t status = LoadAttributeStream(volume, directory, number, ATTRIBUTE_INDEX_ROOT, "$I30", &root);
     if (status == 0 && (!root.resident || root.valueLength < INDEX_ROOT_HEADER_SIZE))
-        status = ERROR_FILE_CORRUPT;
+        status = WIN_ERROR_FILE_CORRUPT;
     IndexWalk* walk = nullptr;
     if (status == 0) {
         walk = static_cast<IndexWalk*>(std::calloc(1, sizeof(IndexWalk)));
         if (walk == nullptr)
-            status = ERROR_OUTOFMEMORY;
+            status = WIN_ERROR_OUTOFMEMORY;
     }
     if (status == 0) {
         status = ScanIndexNode(root.value + INDEX_ROOT_HEADER_SIZE, root.valueLength - INDEX_ROOT_HEADER_SIZE,
                                name, reference, walk);
         if (status == NTFS_NOT_FOUND && walk->pendingCount != 0)
-            status = WalkIndexBlocks(volume, directory, number, LoadU32(root.value + 8), name,
+            status = WalkIndexBlocks(volume, directory, number,
+                                     LoadU32(root.value + offsetof(IndexRootLayout, IndexBlockSize)), name,
                                      reference, walk);
     }
     std::free(walk);

@@ -1,36 +1,17 @@
-// The plain structures the NTFS reader builds from the volume, and the on-disk constants
-// and limits shared by its files.
+// The plain structures the NTFS reader builds from the volume, and the limits shared by
+// its files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "volume/volume_ops.h"
+#include "base/windows_errors.h"
+#include "journal/usn_layout.h"
+#include "ntfs/ntfs_layout.h"
 
 // Not a Windows code: "no such attribute or entry". It never leaves src/ntfs; each caller
 // turns it into the code that fits (missing journal, or damage).
 const uint32_t NTFS_NOT_FOUND = 0xFFFFFFFF;
-// Windows' answer when the output buffer cannot hold the next record.
-const uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
-// Windows' answer while a journal is being deleted (and after a deletion was cut short).
-const uint32_t ERROR_JOURNAL_DELETE_IN_PROGRESS = 1178;
-
-const uint32_t ATTRIBUTE_LIST = 0x20;
-const uint32_t ATTRIBUTE_FILE_NAME = 0x30;
-const uint32_t ATTRIBUTE_VOLUME_INFORMATION = 0x70;
-const uint32_t ATTRIBUTE_DATA = 0x80;
-const uint32_t ATTRIBUTE_INDEX_ROOT = 0x90;
-const uint32_t ATTRIBUTE_INDEX_ALLOCATION = 0xA0;
-const uint32_t ATTRIBUTE_END = 0xFFFFFFFF;
-
-const uint64_t MFT_RECORD_MFT = 0;
-const uint64_t MFT_RECORD_VOLUME = 3;
-const uint64_t MFT_RECORD_EXTEND = 11;
-const uint64_t FILE_REFERENCE_RECORD_MASK = 0x0000FFFFFFFFFFFF;
-
-// Fixups protect every 512-byte stride of MFT records and index blocks, whatever the
-// sector size of the disk.
-const uint32_t FIXUP_STRIDE = 512;
 
 // Bounds that keep hostile bytes from costing unbounded memory or time. Windows itself
 // keeps MFT records and index blocks at 64 KiB or less and attribute lists at 256 KiB.
@@ -81,7 +62,7 @@ struct NtfsVolume {
     NtfsStream mft;  // $MFT's own $DATA: MFT record N is read through it
 };
 
-struct NtfsJournal {
+struct UsnJrnl {
     NtfsVolume volume;
     NtfsStream usn;  // $UsnJrnl:$J
     UsnJournalData data;

@@ -12,5 +12,5 @@ struct NtfsVolumeList {
 };
 
 // Fills *volumes. Returns 0 when at least one NTFS volume was found,
-// ERROR_INVALID_FUNCTION when none was, or ERROR_IO_DEVICE.
+// WIN_ERROR_INVALID_FUNCTION when none was, or WIN_ERROR_IO_DEVICE.
 uint32_t FindNtfsVolumes(int fd, NtfsVolumeList* volumes);

@@ -29,11 +29,11 @@ uint32_t AddRun(NtfsStream* stream, int64_t vcn, int64_t lcn, int64_t length)
     }
     if (stream->runCount == stream->runCapacity) {
         if (stream->runCapacity >= MAX_RUNS)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         size_t capacity = stream->runCapacity == 0 ? 16 : stream->runCapacity * 2;
         void* grown = std::realloc(stream->runs, capacity * sizeof(NtfsRun));
         if (grown == nullptr)
-            return ERROR_OUTOFMEMORY;
+            return WIN_ERROR_OUTOFMEMORY;
         stream->runs = static_cast<NtfsRun*>(grown);
         stream->runCapacity = capacity;
     }
@@ -49,30 +49,30 @@ uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uin
     // Every byte offset in the stream, (lastVcn + 1) clusters included, must fit an int64.
     int64_t maxVcn = INT64_MAX / volume->clusterSize - 1;
     if (firstVcn != stream->nextVcn || lastVcn < firstVcn - 1 || lastVcn > maxVcn)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     int64_t vcn = firstVcn;
     int64_t lcn = 0;
     int64_t clusterCount = static_cast<int64_t>(volume->clusterCount);
     uint32_t at = 0;
     for (;;) {
         if (at >= length)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         uint32_t lengthSize = bytes[at] & 0x0F;
         uint32_t offsetSize = bytes[at] >> 4;
         if (lengthSize == 0 && offsetSize == 0)
             break;
         if (lengthSize == 0 || lengthSize > 8 || offsetSize > 8 ||
             length - at - 1 < lengthSize + offsetSize)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         int64_t runLength = LoadSigned(bytes + at + 1, lengthSize);
         if (runLength <= 0 || runLength > lastVcn + 1 - vcn)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         int64_t runLcn = SPARSE_LCN;
         if (offsetSize != 0) {
             // The offset is relative to the previous stored run; sparse runs do not move it.
             if (__builtin_add_overflow(lcn, LoadSigned(bytes + at + 1 + lengthSize, offsetSize), &lcn) ||
                 lcn < 0 || lcn >= clusterCount || runLength > clusterCount - lcn)
-                return ERROR_FILE_CORRUPT;
+                return WIN_ERROR_FILE_CORRUPT;
             runLcn = lcn;
         }
         uint32_t status = AddRun(stream, vcn, runLcn, runLength);
@@ -82,7 +82,7 @@ uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uin
         at += 1 + lengthSize + offsetSize;
     }
     if (vcn != lastVcn + 1)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     stream->nextVcn = vcn;
     return 0;
 }
@@ -92,7 +92,7 @@ uint32_t CheckRunsDisjoint(const NtfsStream* stream)
     size_t capacity = std::max<size_t>(stream->runCount, 1);
     NtfsRun* stored = static_cast<NtfsRun*>(std::malloc(capacity * sizeof(NtfsRun)));
     if (stored == nullptr)
-        return ERROR_OUTOFMEMORY;
+        return WIN_ERROR_OUTOFMEMORY;
     size_t count = 0;
     for (size_t i = 0; i < stream->runCount; i++) {
         if (stream->runs[i].lcn != SPARSE_LCN)
@@ -102,7 +102,7 @@ uint32_t CheckRunsDisjoint(const NtfsStream* stream)
     uint32_t status = 0;
     for (size_t i = 1; i < count && status == 0; i++) {
         if (stored[i].lcn < stored[i - 1].lcn + stored[i - 1].length)
-            status = ERROR_FILE_CORRUPT;
+            status = WIN_ERROR_FILE_CORRUPT;
     }
     std::free(stored);
     return status;

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "journal/little_endian.h"
+#include "base/byte_source.h"
+#include "base/little_endian.h"
 #include "ntfs/attribute_list.h"
-#include "ntfs/byte_source.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/runlist.h"
 
@@ -16,10 +16,10 @@ namespace {
 uint32_t CheckComplete(const NtfsVolume* volume, const NtfsStream* stream)
 {
     if (!stream->sized)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     uint64_t clustersNeeded = (stream->dataSize + volume->clusterSize - 1) / volume->clusterSize;
     if (!stream->resident && uint64_t(stream->nextVcn) < clustersNeeded)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     return 0;
 }
 
@@ -32,11 +32,11 @@ uint32_t LoadAttributeList(const NtfsVolume* volume, const NtfsAttribute& attrib
     if (status == 0)
         status = CheckComplete(volume, &stream);
     if (status == 0 && stream.dataSize > MAX_ATTRIBUTE_LIST_SIZE)
-        status = ERROR_FILE_CORRUPT;
+        status = WIN_ERROR_FILE_CORRUPT;
     if (status == 0) {
         *size = static_cast<uint32_t>(stream.dataSize);
         *list = static_cast<unsigned char*>(std::malloc(*size == 0 ? 1 : *size));
-        status = *list == nullptr ? ERROR_OUTOFMEMORY : ReadStream(volume, &stream, 0, *list, *size);
+        status = *list == nullptr ? WIN_ERROR_OUTOFMEMORY : ReadStream(volume, &stream, 0, *list, *size);
     }
     FreeStream(&stream);
     return status;
@@ -45,10 +45,10 @@ uint32_t LoadAttributeList(const NtfsVolume* volume, const NtfsAttribute& attrib
 // Checks that an extension record belongs to the file and is the one the list meant.
 bool IsExtensionOf(const unsigned char* record, uint64_t reference, uint64_t baseNumber)
 {
-    uint16_t sequence = static_cast<uint16_t>(reference >> 48);
+    uint16_t sequence = ReferenceSequence(reference);
     return (MftRecordFlags(record) & MFT_RECORD_IN_USE) != 0 &&
-           (LoadU64(record + 32) & FILE_REFERENCE_RECORD_MASK) == baseNumber &&
-           (sequence == 0 || LoadU16(record + 16) == sequence);
+           (MftBaseReference(record) & FILE_REFERENCE_RECORD_MASK) == baseNumber &&
+           (sequence == 0 || MftRecordSequence(record) == sequence);
 }
 
 // Adds the segments named by the list entries, in VCN order, reading each extension
@@ -60,7 +60,7 @@ uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, 
     uint32_t size = volume->mftRecordSize;
     unsigned char* scratch = static_cast<unsigned char*>(std::malloc(size));
     if (scratch == nullptr)
-        return ERROR_OUTOFMEMORY;
+        return WIN_ERROR_OUTOFMEMORY;
     uint64_t held = UINT64_MAX;
     uint32_t status = 0;
     for (size_t i = 0; i < count && status == 0; i++) {
@@ -73,7 +73,7 @@ uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, 
                 if (status != 0)
                     break;
                 if (!IsExtensionOf(scratch, entries[i].reference, baseNumber)) {
-                    status = ERROR_FILE_CORRUPT;
+                    status = WIN_ERROR_FILE_CORRUPT;
                     break;
                 }
                 held = number;
@@ -84,7 +84,7 @@ uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, 
         status = FindAttribute(record, size, type, name, entries[i].id, &attribute);
         if (status == NTFS_NOT_FOUND ||
             (status == 0 && attribute.nonResident && attribute.firstVcn != entries[i].firstVcn))
-            status = ERROR_FILE_CORRUPT;
+            status = WIN_ERROR_FILE_CORRUPT;
         if (status == 0)
             status = AddSegment(volume, attribute, stream);
     }
@@ -105,11 +105,11 @@ uint32_t AddSegment(const NtfsVolume* volume, const NtfsAttribute& attribute, Nt
 {
     if (!attribute.nonResident) {
         if (stream->sized)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         size_t size = attribute.valueLength == 0 ? 1 : attribute.valueLength;
         stream->value = static_cast<unsigned char*>(std::malloc(size));
         if (stream->value == nullptr)
-            return ERROR_OUTOFMEMORY;
+            return WIN_ERROR_OUTOFMEMORY;
         std::memcpy(stream->value, attribute.value, attribute.valueLength);
         stream->valueLength = attribute.valueLength;
         stream->resident = true;
@@ -119,11 +119,11 @@ uint32_t AddSegment(const NtfsVolume* volume, const NtfsAttribute& attribute, Nt
         return 0;
     }
     if ((attribute.flags & (ATTRIBUTE_FLAG_COMPRESSED | ATTRIBUTE_FLAG_ENCRYPTED)) != 0 || stream->resident)
-        return ERROR_FILE_CORRUPT;
+        return WIN_ERROR_FILE_CORRUPT;
     if (attribute.firstVcn == 0) {
         if (stream->sized || attribute.dataSize > uint64_t(INT64_MAX) ||
             attribute.initializedSize > attribute.dataSize)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         stream->sized = true;
         stream->dataSize = attribute.dataSize;
         stream->initializedSize = attribute.initializedSize;
@@ -177,7 +177,7 @@ uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t
     while (at < stored) {
         size_t index = FindRun(stream, static_cast<int64_t>(at / clusterSize));
         if (index == stream->runCount)
-            return ERROR_FILE_CORRUPT;
+            return WIN_ERROR_FILE_CORRUPT;
         const NtfsRun& run = stream->runs[index];
         uint64_t runStart = uint64_t(run.vcn) * clusterSize;
         uint64_t piece = std::min(stored, runStart + uint64_t(run.length) * clusterSize) - at;

@@ -1,12 +1,11 @@
 #include "volume/journal_reader.h"
 
-#include "journal/little_endian.h"
-#include "journal/output.h"
+#include "base/little_endian.h"
+#include "base/output.h"
+#include "base/windows_errors.h"
 #include "journal/record_walker.h"
 
 namespace {
-
-const uint32_t NEXT_USN_SIZE = 8;
 
 // Reads buffer after buffer until a read returns only the next USN.
 int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char* buffer,
@@ -14,7 +13,7 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
 {
     // Every reason, every record (not only those written at a close), and no waiting for
     // records that have not been written yet.
-    ReadUsnJournalData request = {journal.FirstUsn, 0xFFFFFFFF, 0, 0, 0, journal.UsnJournalID};
+    ReadUsnJournalData request = {journal.FirstUsn, EVERY_REASON, 0, 0, 0, journal.UsnJournalID, 0, 0};
     for (;;) {
         uint32_t bytesReturned = 0;
         if (!ReadUsnJournal(volume, request, buffer, USN_BUFFER_SIZE, &bytesReturned)) {
@@ -32,7 +31,7 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
         // Records came back but the journal would send us to the same place again:
         // reading on would print them for ever.
         if (nextUsn <= request.StartUsn) {
-            PrintMessage("Error %u: unable to read USN journal.", ERROR_FILE_CORRUPT);
+            PrintMessage("Error %u: unable to read USN journal.", WIN_ERROR_FILE_CORRUPT);
             return 1;
         }
         // Nothing can be shown any more; the caller reports the write failure.
@@ -59,7 +58,7 @@ int DumpJournal(const WideChar* volumePath, uint64_t targetFrn)
     }
     unsigned char* buffer = AllocateUsnBuffer();
     if (buffer == nullptr) {
-        PrintMessage("Error %u: unable to allocate USN buffer.", ERROR_OUTOFMEMORY);
+        PrintMessage("Error %u: unable to allocate USN buffer.", WIN_ERROR_OUTOFMEMORY);
         CloseVolume(volume);
         return 1;
     }

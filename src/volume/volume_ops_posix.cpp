@@ -9,8 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "ntfs/ntfs_journal.h"
-#include "volume/utf8_text.h"
+#include "base/utf8_text.h"
+#include "base/windows_errors.h"
+#include "ntfs/usn_jrnl.h"
 #include "volume/volume_ops.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace {
 // queried, the NTFS structures are looked at first by the query.
 struct PosixVolume {
     int fd;
-    NtfsJournal* journal;  // found at the first query
+    UsnJrnl* journal;  // found at the first query
 };
 
 uint32_t lastError = 0;
@@ -35,25 +36,25 @@ uint32_t MissingPathCode(const std::string& path)
 {
     std::string::size_type slash = path.find_last_of('/');
     if (slash == std::string::npos || slash == 0)
-        return ERROR_FILE_NOT_FOUND;
+        return WIN_ERROR_FILE_NOT_FOUND;
     struct stat folder;
-    return stat(path.substr(0, slash).c_str(), &folder) == 0 ? ERROR_FILE_NOT_FOUND
-                                                             : ERROR_PATH_NOT_FOUND;
+    return stat(path.substr(0, slash).c_str(), &folder) == 0 ? WIN_ERROR_FILE_NOT_FOUND
+                                                             : WIN_ERROR_PATH_NOT_FOUND;
 }
 
 uint32_t WindowsCodeOf(int error, const std::string& path)
 {
     switch (error) {
-    case ENOENT: return path.empty() ? ERROR_PATH_NOT_FOUND : MissingPathCode(path);
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT: return path.empty() ? WIN_ERROR_PATH_NOT_FOUND : MissingPathCode(path);
+    case ENOTDIR: return WIN_ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_OUTOFMEMORY;
-    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
-    case ELOOP: return 1921;        // ERROR_CANT_RESOLVE_FILENAME
-    case EIO: return ERROR_IO_DEVICE;
-    default: return 31;             // ERROR_GEN_FAILURE
+    case EROFS: return WIN_ERROR_ACCESS_DENIED;
+    case ENOMEM: return WIN_ERROR_OUTOFMEMORY;
+    case ENAMETOOLONG: return WIN_ERROR_FILENAME_EXCED_RANGE;
+    case ELOOP: return WIN_ERROR_CANT_RESOLVE_FILENAME;
+    case EIO: return WIN_ERROR_IO_DEVICE;
+    default: return WIN_ERROR_GEN_FAILURE;
     }
 }
 
@@ -88,12 +89,12 @@ bool OpenVolume(const WideChar* path, VolumeHandle* volume)
     struct stat info;
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         close(fd);
-        return Fail(ERROR_ACCESS_DENIED);
+        return Fail(WIN_ERROR_ACCESS_DENIED);
     }
     PosixVolume* opened = new (std::nothrow) PosixVolume{fd, nullptr};
     if (opened == nullptr) {
         close(fd);
-        return Fail(ERROR_OUTOFMEMORY);
+        return Fail(WIN_ERROR_OUTOFMEMORY);
     }
     *volume = opened;
     return true;
@@ -103,11 +104,11 @@ bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 {
     PosixVolume* opened = static_cast<PosixVolume*>(volume);
     if (opened->journal == nullptr) {
-        uint32_t error = OpenNtfsJournal(opened->fd, &opened->journal);
+        uint32_t error = OpenUsnJrnl(opened->fd, &opened->journal);
         if (error != 0)
             return Fail(error);
     }
-    QueryNtfsJournal(opened->journal, journal);
+    QueryUsnJrnl(opened->journal, journal);
     return true;
 }
 
@@ -116,7 +117,7 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
 {
     // The journal reader reads only after a successful query.
     PosixVolume* opened = static_cast<PosixVolume*>(volume);
-    uint32_t error = ReadNtfsJournal(opened->journal, request, buffer, bufferSize, bytesReturned);
+    uint32_t error = ReadUsnJrnl(opened->journal, request, buffer, bufferSize, bytesReturned);
     return error == 0 || Fail(error);
 }
 
@@ -124,7 +125,7 @@ void CloseVolume(VolumeHandle volume)
 {
     PosixVolume* opened = static_cast<PosixVolume*>(volume);
     if (opened->journal != nullptr)
-        CloseNtfsJournal(opened->journal);
+        CloseUsnJrnl(opened->journal);
     close(opened->fd);
     delete opened;
 }

@@ -1,15 +1,12 @@
 // The volume operations on Windows: kernel32 and shell32, nothing else.
-//
-// volume_ops.h comes before <windows.h>: its error-code constants share their names
-// with the SDK's ERROR_* macros, which would otherwise rewrite the declarations.
-#include "volume/volume_ops.h"
-
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 #include <shellapi.h>
 #include <winioctl.h>
+
+#include "volume/volume_ops.h"
 
 #ifdef __MINGW32__
 // mingw-w64's winioctl.h knows these structures only by their unversioned names, which
@@ -19,9 +16,18 @@ typedef READ_USN_JOURNAL_DATA READ_USN_JOURNAL_DATA_V0;
 #endif
 
 // The journal is queried and read with the version 0 structures: a version 0 read is
-// answered with USN_RECORD_V2 records, the only layout the record walker knows.
+// answered with USN_RECORD_V2 records, the layout the record walker knows.
 static_assert(sizeof(USN_JOURNAL_DATA_V0) == 56, "USN_JOURNAL_DATA_V0 is 56 bytes");
 static_assert(sizeof(READ_USN_JOURNAL_DATA_V0) == 40, "READ_USN_JOURNAL_DATA_V0 is 40 bytes");
+
+// READ_USN_JOURNAL_DATA_V1, which mingw-w64 does not declare: the version 0 request and
+// the range of record versions wanted, for readers that take V3 records as they are.
+struct ReadUsnJournalDataV1 {
+    READ_USN_JOURNAL_DATA_V0 V0;
+    WORD MinMajorVersion;
+    WORD MaxMajorVersion;
+};
+static_assert(sizeof(ReadUsnJournalDataV1) == 48, "READ_USN_JOURNAL_DATA_V1 is 48 bytes");
 
 // argc and argv are the C runtime's narrow, code-page view of the command line; the
 // wide command line keeps every character of a path.
@@ -67,15 +73,19 @@ bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
                     unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
 {
-    READ_USN_JOURNAL_DATA_V0 data = {};
-    data.StartUsn = request.StartUsn;
-    data.ReasonMask = request.ReasonMask;
-    data.ReturnOnlyOnClose = request.ReturnOnlyOnClose;
-    data.Timeout = request.Timeout;
-    data.BytesToWaitFor = request.BytesToWaitFor;
-    data.UsnJournalID = request.UsnJournalID;
+    ReadUsnJournalDataV1 data = {};
+    data.V0.StartUsn = request.StartUsn;
+    data.V0.ReasonMask = request.ReasonMask;
+    data.V0.ReturnOnlyOnClose = request.ReturnOnlyOnClose;
+    data.V0.Timeout = request.Timeout;
+    data.V0.BytesToWaitFor = request.BytesToWaitFor;
+    data.V0.UsnJournalID = request.UsnJournalID;
+    data.MinMajorVersion = request.MinMajorVersion;
+    data.MaxMajorVersion = request.MaxMajorVersion;
+    // Only a request for newer records than V2 needs the version 1 form.
+    DWORD size = request.MaxMajorVersion > 2 ? sizeof data : sizeof data.V0;
     DWORD returned = 0;
-    BOOL done = DeviceIoControl(volume, FSCTL_READ_USN_JOURNAL, &data, sizeof data, buffer,
+    BOOL done = DeviceIoControl(volume, FSCTL_READ_USN_JOURNAL, &data, size, buffer,
                                 bufferSize, &returned, nullptr);
     *bytesReturned = returned;
     return done != FALSE;

@@ -124,10 +124,10 @@ ALL_REASONS = ("DATA_OVERWRITE|DATA_EXTEND|DATA_TRUNCATION|NAMED_DATA_OVERWRITE|
                "OBJECT_ID_CHANGE|REPARSE_POINT_CHANGE|STREAM_CHANGE|CLOSE")
 
 # One record each: reasons and name as the description states them, then as written.
-# A record without reasons has none of the read's ReasonMask bits: it is not returned.
+# A record without reasons is on the disk all the same: it is shown, with no reason name.
 EVENT_LINES = [
     ("DATA_OVERWRITE|CLOSE", "DATA_OVERWRITE|CLOSE", ROOT, "a.txt", "a.txt"),
-    ("0", None, ROOT, "no-reason", None),
+    ("0", "", ROOT, "no-reason", "no-reason"),
     ("0x8|0x80|0x400000|0x40000000", "", ROOT, "unnamed-bits", "unnamed-bits"),
     ("FILE_CREATE|0x8", "FILE_CREATE", ROOT, "mixed-bits", "mixed-bits"),
     ("0xffffffff", ALL_REASONS, ROOT, "all-bits", "all-bits"),
@@ -147,8 +147,7 @@ def event_line_case():
     description = "".join("record %s frn=0x0005000000000040 parent=0x%x name=%s\n" % (
         reasons, parent, name) for reasons, _, parent, name, _ in EVENT_LINES)
     expected = "".join(line(written_reasons, parent, written_name)
-                       for _, written_reasons, parent, _, written_name in EVENT_LINES
-                       if written_reasons is not None)
+                       for _, written_reasons, parent, _, written_name in EVENT_LINES)
     return ("reason names and name bytes", description, expected)
 
 

@@ -73,7 +73,7 @@ def check_against_usnjls(raw, records):
 
 
 def windows_sample(program, samples, work):
-    tgz = os.path.join(os.environ.get("JRNLPEEK_SAMPLES", samples), SAMPLE_TGZ)
+    tgz = os.path.join(samples, SAMPLE_TGZ)
     if not os.path.exists(tgz):
         skip("%s not found (set JRNLPEEK_SAMPLES to the folder that holds it)" % tgz)
     folder = unpack_once(work, "win10", lambda target: untar(tgz, target))

@@ -1,5 +1,8 @@
 """An independent reading of USN_RECORD_V2 records from the bytes of a $J stream, used to
-derive the expected output for real journals, and the program's rendering of a record."""
+derive the expected output for real journals, and the program's rendering of a record.
+
+It is kept apart from the C++ code on purpose, offsets and reason names included: it is
+the oracle the program is checked against, so it must not share the program's mistakes."""
 
 import struct
 

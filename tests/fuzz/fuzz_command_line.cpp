@@ -2,9 +2,9 @@
 // the FRN parser and the file lookups must handle every text.
 #include <cstdio>
 
+#include "base/output.h"
 #include "cli/entry.h"
 #include "fake_volume_ops.h"
-#include "journal/output.h"
 #include "test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     Fake().arguments.push_back(argument);
     Fake().files[WIDE("C:\\file")] = 0x0005000000000040;
-    Fake().reads = {FakeRead{UsnBuffer(0x2000, {BuildRecord({0x0005000000000040, 5, 0x100,
-                                                             WIDE("file")})}), 0},
+    Fake().reads = {FakeRead{UsnBuffer(0x2000, {EncodeUsnRecord({0x0005000000000040, 5, 0x100, u"file"})}), 0},
                     FakeRead{UsnBuffer(0x2000, {}), 0}};
     SetOutputStream(sink);
     JrnlpeekMain(0, nullptr);

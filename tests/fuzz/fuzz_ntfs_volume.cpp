@@ -14,16 +14,17 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "journal/little_endian.h"
-#include "ntfs/ntfs_journal.h"
-#include "ntfs/ntfs_types.h"
+#include "base/little_endian.h"
+#include "base/windows_errors.h"
+#include "journal/usn_layout.h"
+#include "ntfs/usn_jrnl.h"
+#include "volume/volume_ops.h"
 
 namespace {
 
 const uint64_t MAX_IMAGE_SIZE = 64 << 20;
 const size_t PATCH_HEADER_SIZE = 6;
-const uint32_t NEXT_USN_SIZE = 8;
-const uint32_t V2_HEADER_SIZE = 60;
+using V2 = UsnRecordV2Layout;
 // 64 MiB of records: a long journal is no fault, but reading on would only slow the
 // fuzzer down.
 const int MAX_READS = 1024;
@@ -57,25 +58,27 @@ bool WriteImage(int fd, const uint8_t* data, size_t size)
 
 bool IsOpenError(uint32_t status)
 {
-    return status == ERROR_INVALID_FUNCTION || status == ERROR_OUTOFMEMORY ||
-           status == ERROR_IO_DEVICE || status == ERROR_JOURNAL_DELETE_IN_PROGRESS ||
-           status == ERROR_JOURNAL_NOT_ACTIVE || status == ERROR_FILE_CORRUPT;
+    return status == WIN_ERROR_INVALID_FUNCTION || status == WIN_ERROR_OUTOFMEMORY ||
+           status == WIN_ERROR_IO_DEVICE || status == WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS ||
+           status == WIN_ERROR_JOURNAL_NOT_ACTIVE || status == WIN_ERROR_FILE_CORRUPT;
 }
 
 bool IsReadError(uint32_t status)
 {
-    return status == ERROR_OUTOFMEMORY || status == ERROR_IO_DEVICE || status == ERROR_FILE_CORRUPT;
+    return status == WIN_ERROR_OUTOFMEMORY || status == WIN_ERROR_IO_DEVICE || status == WIN_ERROR_FILE_CORRUPT;
 }
 
 // The reader promises whole V2 records, each holding its name, back to back.
 void CheckRecords(const unsigned char* record, uint32_t remaining)
 {
     while (remaining != 0) {
-        if (remaining < V2_HEADER_SIZE)
+        if (remaining < sizeof(V2))
             __builtin_trap();
-        uint32_t length = LoadU32(record);
-        if (length < V2_HEADER_SIZE || length % 8 != 0 || length > remaining ||
-            LoadU16(record + 4) != 2 || uint32_t(LoadU16(record + 58)) + LoadU16(record + 56) > length)
+        uint32_t length = LoadU32(record + offsetof(V2, RecordLength));
+        if (length < sizeof(V2) || length % 8 != 0 || length > remaining ||
+            LoadU16(record + offsetof(V2, MajorVersion)) != 2 ||
+            uint32_t(LoadU16(record + offsetof(V2, FileNameOffset))) +
+                    LoadU16(record + offsetof(V2, FileNameLength)) > length)
             __builtin_trap();
         record += length;
         remaining -= length;
@@ -84,17 +87,17 @@ void CheckRecords(const unsigned char* record, uint32_t remaining)
 
 // Each stored byte of $J is returned at most once, so the records cannot outweigh the
 // image; a V3 record comes back as V2 and may grow, but to less than twice its size.
-void ReadJournal(NtfsJournal* journal, uint64_t imageSize)
+void ReadJournal(UsnJrnl* journal, uint64_t imageSize)
 {
     uint64_t returned = 0;
     UsnJournalData data;
-    QueryNtfsJournal(journal, &data);
+    QueryUsnJrnl(journal, &data);
     if (data.FirstUsn < 0 || data.FirstUsn > data.NextUsn)
         __builtin_trap();
-    ReadUsnJournalData request = {data.FirstUsn, 0xFFFFFFFF, 0, 0, 0, data.UsnJournalID};
+    ReadUsnJournalData request = {data.FirstUsn, EVERY_REASON, 0, 0, 0, data.UsnJournalID, 0, 0};
     for (int reads = 0; reads < MAX_READS; ++reads) {
         uint32_t bytesReturned = 0;
-        uint32_t status = ReadNtfsJournal(journal, request, buffer, sizeof buffer, &bytesReturned);
+        uint32_t status = ReadUsnJrnl(journal, request, buffer, sizeof buffer, &bytesReturned);
         if (status != 0) {
             if (!IsReadError(status))
                 __builtin_trap();
@@ -123,14 +126,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static int fd = memfd_create("volume", MFD_CLOEXEC);
     if (fd < 0 || size < 4 || !WriteImage(fd, data, size))
         return 0;
-    NtfsJournal* journal = nullptr;
-    uint32_t status = OpenNtfsJournal(fd, &journal);
+    UsnJrnl* journal = nullptr;
+    uint32_t status = OpenUsnJrnl(fd, &journal);
     if (status != 0) {
         if (!IsOpenError(status) || journal != nullptr)
             __builtin_trap();
         return 0;
     }
     ReadJournal(journal, ImageSize(data));
-    CloseNtfsJournal(journal);
+    CloseUsnJrnl(journal);
     return 0;
 }

@@ -1,9 +1,10 @@
 // Any bytes as the records of one USN buffer: the walker must stay inside them and end.
 #include <cstdio>
 
-#include "journal/little_endian.h"
-#include "journal/output.h"
+#include "base/little_endian.h"
+#include "base/output.h"
 #include "journal/record_walker.h"
+#include "journal/usn_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // both sides of it are exercised; an input too short for that shows every record.
     uint64_t target = size >= 16 ? LoadU64(data + 8) : 0;
     if (size & 1)
-        target &= 0x0000FFFFFFFFFFFF;
+        target &= FILE_REFERENCE_RECORD_MASK;
     DumpRecords(data, static_cast<uint32_t>(size), target);
     FlushOutput();
     return 0;

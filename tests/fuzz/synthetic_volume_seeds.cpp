@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "synthetic_volume.h"
 
 namespace {
@@ -25,7 +25,7 @@ Bytes Journal(int records, int version)
         UsnFields fields;
         fields.version = version;
         fields.usn = static_cast<int64_t>(journal.size());
-        Bytes record = UsnRecord(fields);
+        Bytes record = EncodeUsnRecord(fields);
         journal.insert(journal.end(), record.begin(), record.end());
     }
     return journal;

@@ -42,11 +42,11 @@ struct ListCase {
 const ListCase LIST_CASES[] = {
     {"good", [](Bytes&) {}, 0},
     {"slack after the last entry", [](Bytes& l) { l.resize(l.size() + 20, 0); }, 0},
-    {"entry length zero", [](Bytes& l) { Put16(l, 4, 0); }, ERROR_FILE_CORRUPT},
-    {"entry length below a header", [](Bytes& l) { Put16(l, 4, 24); }, ERROR_FILE_CORRUPT},
-    {"entry length past the list", [](Bytes& l) { Put16(l, 4, 0x400); }, ERROR_FILE_CORRUPT},
-    {"name past the entry", [](Bytes& l) { l[6] = 20; }, ERROR_FILE_CORRUPT},
-    {"name offset past the entry", [](Bytes& l) { l[7] = 250; }, ERROR_FILE_CORRUPT},
+    {"entry length zero", [](Bytes& l) { Put16(l, 4, 0); }, WIN_ERROR_FILE_CORRUPT},
+    {"entry length below a header", [](Bytes& l) { Put16(l, 4, 24); }, WIN_ERROR_FILE_CORRUPT},
+    {"entry length past the list", [](Bytes& l) { Put16(l, 4, 0x400); }, WIN_ERROR_FILE_CORRUPT},
+    {"name past the entry", [](Bytes& l) { l[6] = 20; }, WIN_ERROR_FILE_CORRUPT},
+    {"name offset past the entry", [](Bytes& l) { l[7] = 250; }, WIN_ERROR_FILE_CORRUPT},
 };
 
 TEST(AttributeList, EntriesMustFitTheList)
@@ -65,19 +65,19 @@ TEST(AttributeList, EntriesMustFitTheList)
 // Damage to the extension records that hold $J's later segments.
 struct ExtensionCase {
     const char* name;
-    uint64_t record;  // 20 and 21 hold the second and third segments
+    int segment;  // 1 or 2: the extension record holding the second or third segment
     uint32_t at;
     uint64_t value;
     uint32_t width;
 };
 
 const ExtensionCase EXTENSION_CASES[] = {
-    {"extension of another file", 20, 32, 0x0001000000000027, 64},
-    {"extension with another sequence number", 20, 16, 2, 16},
-    {"extension not in use", 21, 22, 0, 16},
-    {"segment starting at another VCN", 20, 56 + 16, 7, 64},
-    {"segment with another attribute id", 21, 56 + 14, 9, 16},
-    {"extension record wiped", 21, 0, 0, 64},
+    {"extension of another file", 1, 32, 0x0001000000000027, 64},
+    {"extension with another sequence number", 1, 16, 2, 16},
+    {"extension not in use", 2, 22, 0, 16},
+    {"segment starting at another VCN", 1, 56 + 16, 7, 64},
+    {"segment with another attribute id", 2, 56 + 14, 9, 16},
+    {"extension record wiped", 2, 0, 0, 64},
 };
 
 void Patch(int fd, uint64_t offset, uint64_t value, uint32_t width)
@@ -99,8 +99,8 @@ TEST(AttributeList, DamagedExtensionRecordsAreCorrupt)
         TestJournal opened;
         opened.fd = MakeImageFile();
         VolumeLayout layout = WriteVolume(opened.fd, 0, shape);
-        Patch(opened.fd, layout.mftRecordOffset[c.record] + c.at, c.value, c.width);
-        EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), ERROR_FILE_CORRUPT) << c.name;
+        Patch(opened.fd, layout.usnJrnlExtensionOffsets[c.segment - 1] + c.at, c.value, c.width);
+        EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_FILE_CORRUPT) << c.name;
     }
 }
 

@@ -93,7 +93,7 @@ TEST(Attribute, RefusesAttributesThatDoNotFit)
         uint32_t offset = 0;
         NtfsAttribute a;
         uint32_t status = NextAttribute(record.data(), SIZE, &offset, &a);
-        EXPECT_EQ(status, ERROR_FILE_CORRUPT) << d.name;
+        EXPECT_EQ(status, WIN_ERROR_FILE_CORRUPT) << d.name;
     }
 }
 
@@ -103,7 +103,7 @@ TEST(Attribute, ResidentValuePastTheAttribute)
     Put32(record, FIRST + 16, 33);
     uint32_t offset = 0;
     NtfsAttribute a;
-    EXPECT_EQ(NextAttribute(record.data(), SIZE, &offset, &a), ERROR_FILE_CORRUPT);
+    EXPECT_EQ(NextAttribute(record.data(), SIZE, &offset, &a), WIN_ERROR_FILE_CORRUPT);
 }
 
 TEST(Attribute, MissingEndMarker)
@@ -114,7 +114,7 @@ TEST(Attribute, MissingEndMarker)
     uint32_t offset = 0;
     NtfsAttribute a;
     ASSERT_EQ(NextAttribute(record.data(), SIZE, &offset, &a), 0u);
-    EXPECT_EQ(NextAttribute(record.data(), SIZE, &offset, &a), ERROR_FILE_CORRUPT);
+    EXPECT_EQ(NextAttribute(record.data(), SIZE, &offset, &a), WIN_ERROR_FILE_CORRUPT);
 }
 
 }  // namespace

@@ -24,17 +24,17 @@ struct RecordCase {
 const RecordCase CASES[] = {
     {"good 1 KiB record", 1024, [](Bytes&) {}, 0},
     {"good 4 KiB record", 4096, [](Bytes&) {}, 0},
-    {"torn second stride", 1024, [](Bytes& r) { r[1022] ^= 1; }, ERROR_FILE_CORRUPT},
-    {"torn last stride of 8", 4096, [](Bytes& r) { r[4095] ^= 1; }, ERROR_FILE_CORRUPT},
-    {"array count too small", 1024, [](Bytes& r) { Put16(r, 6, 2); }, ERROR_FILE_CORRUPT},
-    {"array count too large", 1024, [](Bytes& r) { Put16(r, 6, 4); }, ERROR_FILE_CORRUPT},
-    {"array past the first stride", 1024, [](Bytes& r) { Put16(r, 4, 508); }, ERROR_FILE_CORRUPT},
-    {"array over the header", 1024, [](Bytes& r) { Put16(r, 4, 2); }, ERROR_FILE_CORRUPT},
-    {"BAAD signature", 1024, [](Bytes& r) { std::memcpy(r.data(), "BAAD", 4); }, ERROR_FILE_CORRUPT},
-    {"used size past the record", 1024, [](Bytes& r) { Put32(r, 24, 1028); }, ERROR_FILE_CORRUPT},
-    {"used size zero", 1024, [](Bytes& r) { Put32(r, 24, 0); }, ERROR_FILE_CORRUPT},
-    {"first attribute inside the header", 1024, [](Bytes& r) { Put16(r, 20, 8); }, ERROR_FILE_CORRUPT},
-    {"first attribute past the used size", 1024, [](Bytes& r) { Put16(r, 20, 1020); }, ERROR_FILE_CORRUPT},
+    {"torn second stride", 1024, [](Bytes& r) { r[1022] ^= 1; }, WIN_ERROR_FILE_CORRUPT},
+    {"torn last stride of 8", 4096, [](Bytes& r) { r[4095] ^= 1; }, WIN_ERROR_FILE_CORRUPT},
+    {"array count too small", 1024, [](Bytes& r) { Put16(r, 6, 2); }, WIN_ERROR_FILE_CORRUPT},
+    {"array count too large", 1024, [](Bytes& r) { Put16(r, 6, 4); }, WIN_ERROR_FILE_CORRUPT},
+    {"array past the first stride", 1024, [](Bytes& r) { Put16(r, 4, 508); }, WIN_ERROR_FILE_CORRUPT},
+    {"array over the header", 1024, [](Bytes& r) { Put16(r, 4, 2); }, WIN_ERROR_FILE_CORRUPT},
+    {"BAAD signature", 1024, [](Bytes& r) { std::memcpy(r.data(), "BAAD", 4); }, WIN_ERROR_FILE_CORRUPT},
+    {"used size past the record", 1024, [](Bytes& r) { Put32(r, 24, 1028); }, WIN_ERROR_FILE_CORRUPT},
+    {"used size zero", 1024, [](Bytes& r) { Put32(r, 24, 0); }, WIN_ERROR_FILE_CORRUPT},
+    {"first attribute inside the header", 1024, [](Bytes& r) { Put16(r, 20, 8); }, WIN_ERROR_FILE_CORRUPT},
+    {"first attribute past the used size", 1024, [](Bytes& r) { Put16(r, 20, 1020); }, WIN_ERROR_FILE_CORRUPT},
 };
 
 TEST(MftRecord, FixupsAndHeader)

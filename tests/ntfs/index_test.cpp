@@ -38,16 +38,16 @@ const NodeCase NODE_CASES[] = {
     {"not in a leaf", ExtendNode(), "$Quota", NTFS_NOT_FOUND, 0},
     {"sub-nodes queued on the way", ExtendNode(4), "$Reparse", NTFS_NOT_FOUND, 2},
     {"only the last entry", IndexNode({LastIndexEntry()}, false), "$UsnJrnl", NTFS_NOT_FOUND, 0},
-    {"entry length zero", Damaged(ExtendNode(), FIRST_ENTRY + 8, 0), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"entry past the used bytes", Damaged(ExtendNode(), FIRST_ENTRY + 8, 0x800), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"key shorter than a file name", Damaged(ExtendNode(), FIRST_ENTRY + 10, 40), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"key longer than its entry", Damaged(ExtendNode(), FIRST_ENTRY + 10, 0x200), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"name longer than its key", Damaged(ExtendNode(), FIRST_ENTRY + 16 + 64, 0x40), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"no last entry", Damaged(ExtendNode(), 4, 16 + 96 + 104), "$Quota", ERROR_FILE_CORRUPT, 0},
-    {"entries before the header ends", Damaged(ExtendNode(), 0, 8), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
-    {"used bytes past the node", Damaged(ExtendNode(), 4, 0x1000), "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
+    {"entry length zero", Damaged(ExtendNode(), FIRST_ENTRY + 8, 0), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"entry past the used bytes", Damaged(ExtendNode(), FIRST_ENTRY + 8, 0x800), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"key shorter than a file name", Damaged(ExtendNode(), FIRST_ENTRY + 10, 40), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"key longer than its entry", Damaged(ExtendNode(), FIRST_ENTRY + 10, 0x200), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"name longer than its key", Damaged(ExtendNode(), FIRST_ENTRY + 16 + 64, 0x40), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"no last entry", Damaged(ExtendNode(), 4, 16 + 96 + 104), "$Quota", WIN_ERROR_FILE_CORRUPT, 0},
+    {"entries before the header ends", Damaged(ExtendNode(), 0, 8), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
+    {"used bytes past the node", Damaged(ExtendNode(), 4, 0x1000), "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
     {"sub-node flag without room for the VCN", Damaged(IndexNode({LastIndexEntry()}, false), FIRST_ENTRY + 12, 3),
-     "$UsnJrnl", ERROR_FILE_CORRUPT, 0},
+     "$UsnJrnl", WIN_ERROR_FILE_CORRUPT, 0},
 };
 
 TEST(IndexNode, ScansEntries)
@@ -70,7 +70,7 @@ TEST(IndexNode, QueueIsBounded)
     walk->queued = MAX_INDEX_NODES;
     Bytes node = ExtendNode(4);
     uint64_t reference = 0;
-    EXPECT_EQ(ScanIndexNode(node.data(), uint32_t(node.size()), "$Zzz", &reference, walk.get()), ERROR_FILE_CORRUPT);
+    EXPECT_EQ(ScanIndexNode(node.data(), uint32_t(node.size()), "$Zzz", &reference, walk.get()), WIN_ERROR_FILE_CORRUPT);
 }
 
 struct BlockCase {
@@ -84,11 +84,11 @@ struct BlockCase {
 
 const BlockCase BLOCK_CASES[] = {
     {"entry in the block", true, false, 0, 0, 0},
-    {"no entry anywhere", false, false, 0, 0, ERROR_JOURNAL_NOT_ACTIVE},
-    {"block that is its own sub-node", false, true, 0, 0, ERROR_FILE_CORRUPT},
-    {"torn block", true, false, 1022, 0x55, ERROR_FILE_CORRUPT},
-    {"block naming another VCN", true, false, 16, 1, ERROR_FILE_CORRUPT},
-    {"not an INDX block", true, false, 0, 'X', ERROR_FILE_CORRUPT},
+    {"no entry anywhere", false, false, 0, 0, WIN_ERROR_JOURNAL_NOT_ACTIVE},
+    {"block that is its own sub-node", false, true, 0, 0, WIN_ERROR_FILE_CORRUPT},
+    {"torn block", true, false, 1022, 0x55, WIN_ERROR_FILE_CORRUPT},
+    {"block naming another VCN", true, false, 16, 1, WIN_ERROR_FILE_CORRUPT},
+    {"not an INDX block", true, false, 0, 'X', WIN_ERROR_FILE_CORRUPT},
 };
 
 TEST(IndexBlock, WalksBelowTheRoot)
@@ -105,7 +105,7 @@ TEST(IndexBlock, WalksBelowTheRoot)
         if (c.at != 0 || c.value != 0) {
             ASSERT_EQ(pwrite(opened.fd, &c.value, 1, off_t(layout.indexBlockOffset + c.at)), 1);
         }
-        EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), c.status) << c.name;
+        EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), c.status) << c.name;
     }
 }
 

@@ -2,7 +2,7 @@
 // $UsnJrnl, and the answers to queries and version-0 reads.
 #include <gtest/gtest.h>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "ntfs/ntfs_types.h"
 #include "test_journal.h"
 
@@ -73,7 +73,7 @@ TEST_P(ShapeTest, ReadsTheWholeJournal)
     ASSERT_EQ(OpenShape(shape, &opened), 0u);
 
     UsnJournalData data;
-    QueryNtfsJournal(opened.journal, &data);
+    QueryUsnJrnl(opened.journal, &data);
     EXPECT_EQ(data.UsnJournalID, shape.UsnJournalID);
     EXPECT_EQ(data.FirstUsn, int64_t(shape.sparseHead));
     EXPECT_EQ(data.NextUsn, int64_t(shape.sparseHead + shape.journal.size()));
@@ -103,16 +103,16 @@ struct RefusalCase {
 };
 
 const RefusalCase REFUSALS[] = {
-    {"no $UsnJrnl in $Extend", [](VolumeShape& s) { s.hasJournal = false; }, ERROR_JOURNAL_NOT_ACTIVE},
-    {"journal deletion under way", [](VolumeShape& s) { s.volumeFlags = 0x0010; }, ERROR_JOURNAL_DELETE_IN_PROGRESS},
+    {"no $UsnJrnl in $Extend", [](VolumeShape& s) { s.hasJournal = false; }, WIN_ERROR_JOURNAL_NOT_ACTIVE},
+    {"journal deletion under way", [](VolumeShape& s) { s.volumeFlags = 0x0010; }, WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS},
     {"journal deletion cut short", [](VolumeShape& s) { s.volumeFlags = 0x0011; s.hasJournal = false; },
-     ERROR_JOURNAL_DELETE_IN_PROGRESS},
-    {"compressed $J", [](VolumeShape& s) { s.jFlags = 0x0001; }, ERROR_FILE_CORRUPT},
-    {"encrypted $J", [](VolumeShape& s) { s.jFlags = 0x4000; }, ERROR_FILE_CORRUPT},
+     WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS},
+    {"compressed $J", [](VolumeShape& s) { s.jFlags = 0x0001; }, WIN_ERROR_FILE_CORRUPT},
+    {"encrypted $J", [](VolumeShape& s) { s.jFlags = 0x4000; }, WIN_ERROR_FILE_CORRUPT},
     {"initialized size above the data size", [](VolumeShape& s) { s.initializedSize = s.dataSize + 8; },
-     ERROR_FILE_CORRUPT},
+     WIN_ERROR_FILE_CORRUPT},
     {"data size beyond the clusters", [](VolumeShape& s) { s.dataSize += 4096; s.initializedSize = 0; },
-     ERROR_FILE_CORRUPT},
+     WIN_ERROR_FILE_CORRUPT},
 };
 
 TEST(JournalOpen, RefusesVolumesItCannotRead)
@@ -135,10 +135,10 @@ TEST(JournalOpen, FileThatIsNotNtfs)
     opened.fd = MakeImageFile();
     Bytes zeros(1 << 20, 0);
     ASSERT_EQ(write(opened.fd, zeros.data(), zeros.size()), ssize_t(zeros.size()));
-    EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_INVALID_FUNCTION);
     TestJournal empty;
     empty.fd = MakeImageFile();
-    EXPECT_EQ(OpenNtfsJournal(empty.fd, &empty.journal), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(OpenUsnJrnl(empty.fd, &empty.journal), WIN_ERROR_INVALID_FUNCTION);
 }
 
 TEST(JournalOpen, TruncatedImageIsADeviceError)
@@ -149,8 +149,8 @@ TEST(JournalOpen, TruncatedImageIsADeviceError)
     TestJournal opened;
     opened.fd = MakeImageFile();
     VolumeLayout layout = WriteVolume(opened.fd, 0, shape);
-    ASSERT_EQ(ftruncate(opened.fd, off_t(layout.mftRecordOffset[11])), 0);
-    EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), ERROR_IO_DEVICE);
+    ASSERT_EQ(ftruncate(opened.fd, off_t(layout.extendOffset)), 0);
+    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_IO_DEVICE);
 }
 
 TEST(JournalQuery, HeadSparseToTheEndStartsAtTheEnd)
@@ -160,7 +160,7 @@ TEST(JournalQuery, HeadSparseToTheEndStartsAtTheEnd)
     TestJournal opened;
     ASSERT_EQ(OpenShape(shape, &opened), 0u);
     UsnJournalData data;
-    QueryNtfsJournal(opened.journal, &data);
+    QueryUsnJrnl(opened.journal, &data);
     EXPECT_EQ(data.FirstUsn, 65536);
     EXPECT_EQ(data.NextUsn, 65536);
     ReadResult result = ReadToEnd(opened.journal, EveryRecord(opened.journal));
@@ -178,7 +178,7 @@ TEST(JournalRead, ThirtyGigabyteSparseHeadIsPassedOverThroughTheRunlist)
     TestJournal opened;
     ASSERT_EQ(OpenShape(shape, &opened), 0u);
     UsnJournalData data;
-    QueryNtfsJournal(opened.journal, &data);
+    QueryUsnJrnl(opened.journal, &data);
     EXPECT_EQ(data.FirstUsn, int64_t(30) << 30);
     ReadResult result = ReadToEnd(opened.journal, EveryRecord(opened.journal));
     EXPECT_EQ(result.status, 0u);
@@ -198,7 +198,7 @@ void OpenSparseHead(SparseHeadJournal* j)
     j->shape.sparseHead = 64 * 1024;
     j->shape.journal = PagedJournal(j->shape.sparseHead, &j->expected);
     ASSERT_EQ(OpenShape(j->shape, &j->opened), 0u);
-    QueryNtfsJournal(j->opened.journal, &j->data);
+    QueryUsnJrnl(j->opened.journal, &j->data);
 }
 
 TEST(JournalRead, StartUsnZeroReadsFromTheFirstRecord)
@@ -216,8 +216,8 @@ TEST(JournalRead, StartUsnBelowTheFirstRecordWasDeleted)
     unsigned char buffer[4096];
     uint32_t got = 99;
     for (int64_t start : {int64_t(8), j.data.FirstUsn - 8, int64_t(-8)}) {
-        EXPECT_EQ(ReadNtfsJournal(j.opened.journal, EveryRecord(j.opened.journal, start), buffer, sizeof buffer, &got),
-                  ERROR_JOURNAL_ENTRY_DELETED)
+        EXPECT_EQ(ReadUsnJrnl(j.opened.journal, EveryRecord(j.opened.journal, start), buffer, sizeof buffer, &got),
+                  WIN_ERROR_JOURNAL_ENTRY_DELETED)
             << start;
     }
 }
@@ -229,7 +229,7 @@ TEST(JournalRead, ReadAtOrPastTheEndReturnsOnlyTheNextUsn)
     unsigned char buffer[4096];
     for (int64_t start : {j.data.NextUsn, j.data.NextUsn + 8, j.data.NextUsn + 1000000}) {
         uint32_t got = 0;
-        ASSERT_EQ(ReadNtfsJournal(j.opened.journal, EveryRecord(j.opened.journal, start), buffer, sizeof buffer, &got), 0u);
+        ASSERT_EQ(ReadUsnJrnl(j.opened.journal, EveryRecord(j.opened.journal, start), buffer, sizeof buffer, &got), 0u);
         EXPECT_EQ(got, 8u);
         EXPECT_EQ(LoadI64(buffer), start);
     }
@@ -254,8 +254,8 @@ TEST(JournalRead, BufferTooSmallForTheNextRecord)
     unsigned char buffer[64];
     for (uint32_t size : {0u, 7u, 8u, 64u}) {
         uint32_t got = 99;
-        EXPECT_EQ(ReadNtfsJournal(j.opened.journal, EveryRecord(j.opened.journal), buffer, size, &got),
-                  ERROR_INSUFFICIENT_BUFFER)
+        EXPECT_EQ(ReadUsnJrnl(j.opened.journal, EveryRecord(j.opened.journal), buffer, size, &got),
+                  WIN_ERROR_INSUFFICIENT_BUFFER)
             << size;
         EXPECT_EQ(got, 0u);
     }
@@ -269,7 +269,7 @@ TEST(JournalRead, OtherJournalIdIsRefused)
     request.UsnJournalID++;
     unsigned char buffer[4096];
     uint32_t got = 0;
-    EXPECT_EQ(ReadNtfsJournal(j.opened.journal, request, buffer, sizeof buffer, &got), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ReadUsnJrnl(j.opened.journal, request, buffer, sizeof buffer, &got), WIN_ERROR_INVALID_PARAMETER);
 }
 
 TEST(JournalRead, NothingSelectedStillMovesToTheEnd)
@@ -398,17 +398,17 @@ TEST_P(ReadCaseTest, ReturnsTheExpectedRecords)
                 size_t size = room <= 576 ? room : room < 640 ? room - 64 : 576;
                 record.name = std::u16string(std::min<size_t>(255, (size - 60) / 2), u'x');
                 record.usn = int64_t(shape.journal.size());
-                Bytes filler = UsnRecord(record);
-                Bytes reply = UsnRecordV2(record);
+                Bytes filler = EncodeUsnRecord(record);
+                Bytes reply = EncodeUsnRecordV2(record);
                 shape.journal.insert(shape.journal.end(), filler.begin(), filler.end());
                 expected.insert(expected.end(), reply.begin(), reply.end());
             }
             continue;
         }
         record.usn = int64_t(shape.journal.size());
-        Bytes bytes = UsnRecord(record);
+        Bytes bytes = EncodeUsnRecord(record);
         if (piece.returned) {
-            Bytes reply = UsnRecordV2(record);
+            Bytes reply = EncodeUsnRecordV2(record);
             expected.insert(expected.end(), reply.begin(), reply.end());
         }
         if (piece.patchWidth == 32)

@@ -68,10 +68,10 @@ const DiskCase DISKS[] = {
      0, MIB},
     {"MBR: NTFS partition past the end of the image",
      [](int fd) { WriteMbr(fd, {{0x07, false, 0x100000}}); WriteVolume(fd, MIB, WithRecords()); },
-     ERROR_INVALID_FUNCTION, 0},
+     WIN_ERROR_INVALID_FUNCTION, 0},
     {"MBR: NTFS in an untyped slot only",
      [](int fd) { WriteMbr(fd, {{0x83, false, 2048}}); WriteVolume(fd, MIB, WithRecords()); },
-     ERROR_INVALID_FUNCTION, 0},
+     WIN_ERROR_INVALID_FUNCTION, 0},
     {"MBR with 4096-byte sectors",
      [](int fd) { WriteMbr(fd, {{0x07, false, 256}}); WriteVolume(fd, MIB, WithRecords()); }, 0, MIB},
     {"MBR: logical drive in an extended partition",
@@ -106,13 +106,13 @@ const DiskCase DISKS[] = {
      [](int fd) { WriteGpt(fd, 4096, {{0, true, 256}}); WriteVolume(fd, MIB, WithRecords()); }, 0, MIB},
     {"GPT without NTFS",
      [](int fd) { WriteGpt(fd, 512, {{0, false, 2048}}); WriteVolume(fd, MIB, WithRecords()); },
-     ERROR_INVALID_FUNCTION, 0},
+     WIN_ERROR_INVALID_FUNCTION, 0},
     {"protective MBR without a GPT header", [](int fd) { WriteMbr(fd, {{0xEE, false, 1}}); },
-     ERROR_INVALID_FUNCTION, 0},
+     WIN_ERROR_INVALID_FUNCTION, 0},
     {"no boot signature", [](int fd) { WriteForeignBootSector(fd, 0, "\0\0\0\0\0\0\0\0"); Bytes z(2, 0);
                                         ASSERT_EQ(pwrite(fd, z.data(), 2, 510), 2); },
-     ERROR_INVALID_FUNCTION, 0},
-    {"shorter than a sector", [](int fd) { ASSERT_EQ(write(fd, "NTFS", 4), 4); }, ERROR_INVALID_FUNCTION, 0},
+     WIN_ERROR_INVALID_FUNCTION, 0},
+    {"shorter than a sector", [](int fd) { ASSERT_EQ(write(fd, "NTFS", 4), 4); }, WIN_ERROR_INVALID_FUNCTION, 0},
 };
 
 TEST(Partition, FindsTheFirstNtfsPartition)
@@ -141,7 +141,7 @@ TEST(Partition, JournalOfAPartitionOpens)
             WriteMbr(opened.fd, {{0x07, false, 2048}});
         VolumeShape shape = WithRecords();
         WriteVolume(opened.fd, MIB, shape);
-        ASSERT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), 0u) << gpt;
+        ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u) << gpt;
         ReadResult result = ReadToEnd(opened.journal, EveryRecord(opened.journal));
         EXPECT_EQ(result.records, shape.journal) << gpt;
     }
@@ -170,7 +170,7 @@ TEST(Partition, ReadsTheFirstNtfsPartitionThatHasAJournal)
     WriteVolume(opened.fd, MIB, WithRecords(false));
     VolumeShape shape = WithRecords();
     WriteVolume(opened.fd, 8 * MIB, shape);
-    ASSERT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), 0u);
+    ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u);
     EXPECT_EQ(ReadToEnd(opened.journal, EveryRecord(opened.journal)).records, shape.journal);
 }
 
@@ -181,7 +181,7 @@ TEST(Partition, NoPartitionWithAJournalReportsTheFirst)
     WriteMbr(opened.fd, {{0x07, false, 2048}, {0x07, false, 16384}});
     WriteVolume(opened.fd, MIB, WithRecords(false));
     WriteVolume(opened.fd, 8 * MIB, WithRecords(false));
-    EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), ERROR_JOURNAL_NOT_ACTIVE);
+    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
 }
 
 }  // namespace

@@ -34,23 +34,23 @@ const RunlistCase CASES[] = {
     {"first run sparse", {0x02, 0x00, 0x01, 0x11, 0x01, 0x07, 0x00}, 256, 0,
      {{0, SPARSE_LCN, 256}, {256, 7, 1}}},
     {"eight-byte length and offset", {0x88, 1, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0, {{0, 9, 1}}},
-    {"no end marker", {0x11, 0x01, 0x10}, 0, ERROR_FILE_CORRUPT, {}},
-    {"nothing at all", {}, -1, ERROR_FILE_CORRUPT, {}},
-    {"length size 0", {0x10, 0x05, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"length size 9", {0x19, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"offset size 9", {0x91, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"fields cut off", {0x31, 0x01, 0x10}, 0, ERROR_FILE_CORRUPT, {}},
-    {"zero length", {0x11, 0x00, 0x10, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"negative length", {0x11, 0x80, 0x10, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"LCN below zero", {0x11, 0x01, 0xF0, 0x00}, 0, ERROR_FILE_CORRUPT, {}},
-    {"run past the volume's end", {0x31, 0x02, 0xFF, 0xFF, 0x0F, 0x00}, 1, ERROR_FILE_CORRUPT, {}},
+    {"no end marker", {0x11, 0x01, 0x10}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"nothing at all", {}, -1, WIN_ERROR_FILE_CORRUPT, {}},
+    {"length size 0", {0x10, 0x05, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"length size 9", {0x19, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"offset size 9", {0x91, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"fields cut off", {0x31, 0x01, 0x10}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"zero length", {0x11, 0x00, 0x10, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"negative length", {0x11, 0x80, 0x10, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"LCN below zero", {0x11, 0x01, 0xF0, 0x00}, 0, WIN_ERROR_FILE_CORRUPT, {}},
+    {"run past the volume's end", {0x31, 0x02, 0xFF, 0xFF, 0x0F, 0x00}, 1, WIN_ERROR_FILE_CORRUPT, {}},
     {"LCN overflow", {0x11, 0x01, 0x10, 0x81, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00}, 1,
-     ERROR_FILE_CORRUPT, {}},
-    {"runs past the last VCN", {0x11, 0x05, 0x10, 0x00}, 3, ERROR_FILE_CORRUPT, {}},
-    {"runs short of the last VCN", {0x11, 0x02, 0x10, 0x00}, 3, ERROR_FILE_CORRUPT, {}},
+     WIN_ERROR_FILE_CORRUPT, {}},
+    {"runs past the last VCN", {0x11, 0x05, 0x10, 0x00}, 3, WIN_ERROR_FILE_CORRUPT, {}},
+    {"runs short of the last VCN", {0x11, 0x02, 0x10, 0x00}, 3, WIN_ERROR_FILE_CORRUPT, {}},
     {"length overflowing the VCN", {0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00}, 3,
-     ERROR_FILE_CORRUPT, {}},
-    {"last VCN beyond any byte offset", {0x00}, INT64_MAX, ERROR_FILE_CORRUPT, {}},
+     WIN_ERROR_FILE_CORRUPT, {}},
+    {"last VCN beyond any byte offset", {0x00}, INT64_MAX, WIN_ERROR_FILE_CORRUPT, {}},
 };
 
 TEST(Runlist, DecodesOrRefuses)
@@ -80,8 +80,8 @@ TEST(Runlist, SegmentsMustFollowEachOther)
     Bytes first = EncodeRunlist({{4, 0x100}});
     Bytes second = EncodeRunlist({{2, 0x50}});  // its offset starts again from LCN 0
     ASSERT_EQ(AppendRunlist(&volume, first.data(), uint32_t(first.size()), 0, 3, &stream), 0u);
-    EXPECT_EQ(AppendRunlist(&volume, second.data(), uint32_t(second.size()), 5, 6, &stream), ERROR_FILE_CORRUPT);
-    EXPECT_EQ(AppendRunlist(&volume, second.data(), uint32_t(second.size()), 2, 3, &stream), ERROR_FILE_CORRUPT);
+    EXPECT_EQ(AppendRunlist(&volume, second.data(), uint32_t(second.size()), 5, 6, &stream), WIN_ERROR_FILE_CORRUPT);
+    EXPECT_EQ(AppendRunlist(&volume, second.data(), uint32_t(second.size()), 2, 3, &stream), WIN_ERROR_FILE_CORRUPT);
     ASSERT_EQ(AppendRunlist(&volume, second.data(), uint32_t(second.size()), 4, 5, &stream), 0u);
     ASSERT_EQ(stream.runCount, 2u);
     EXPECT_EQ(stream.runs[1].vcn, 4);
@@ -98,9 +98,9 @@ struct DisjointCase {
 const DisjointCase DISJOINT_CASES[] = {
     {"disjoint runs in any order, sparse between", {{3, 0x10}, {5, -1}, {2, 0x40}, {2, 0x20}}, 0},
     {"runs that touch", {{2, 0x20}, {2, 0x1E}}, 0},
-    {"the same clusters twice", {{2, 0x20}, {2, 0x20}}, ERROR_FILE_CORRUPT},
-    {"a run inside another", {{8, 0x20}, {2, 0x24}}, ERROR_FILE_CORRUPT},
-    {"a run over another's tail", {{4, 0x20}, {1, 0x50}, {4, 0x22}}, ERROR_FILE_CORRUPT},
+    {"the same clusters twice", {{2, 0x20}, {2, 0x20}}, WIN_ERROR_FILE_CORRUPT},
+    {"a run inside another", {{8, 0x20}, {2, 0x24}}, WIN_ERROR_FILE_CORRUPT},
+    {"a run over another's tail", {{4, 0x20}, {1, 0x50}, {4, 0x22}}, WIN_ERROR_FILE_CORRUPT},
 };
 
 TEST(Runlist, RunsSharingClustersAreRefused)

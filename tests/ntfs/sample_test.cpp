@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 #include "test_journal.h"
 
 namespace {
@@ -55,9 +55,9 @@ TEST(Sample, Windows10DiskReadsLikeItsIcatCopy)
     TestJournal opened;
     opened.fd = open(image.c_str(), O_RDONLY);
     ASSERT_GE(opened.fd, 0);
-    ASSERT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), 0u);
+    ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u);
     UsnJournalData data;
-    QueryNtfsJournal(opened.journal, &data);
+    QueryUsnJrnl(opened.journal, &data);
     EXPECT_EQ(data.UsnJournalID, 0x01d6627ebc0bd708u);
     EXPECT_EQ(data.FirstUsn, 0);
     EXPECT_EQ(data.NextUsn, 20312);
@@ -79,7 +79,7 @@ TEST(Sample, NtfsWithoutJournal)
     TestJournal opened;
     opened.fd = open(image.c_str(), O_RDONLY);
     ASSERT_GE(opened.fd, 0);
-    EXPECT_EQ(OpenNtfsJournal(opened.fd, &opened.journal), ERROR_JOURNAL_NOT_ACTIVE);
+    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "journal/little_endian.h"
+#include "base/little_endian.h"
 
 TestJournal::~TestJournal()
 {
-    CloseNtfsJournal(journal);
+    CloseUsnJrnl(journal);
     if (fd >= 0)
         close(fd);
 }
@@ -16,24 +16,24 @@ uint32_t OpenShape(const VolumeShape& shape, TestJournal* opened)
 {
     opened->fd = MakeImageFile();
     WriteVolume(opened->fd, 0, shape);
-    return OpenNtfsJournal(opened->fd, &opened->journal);
+    return OpenUsnJrnl(opened->fd, &opened->journal);
 }
 
-ReadUsnJournalData EveryRecord(const NtfsJournal* journal, int64_t startUsn)
+ReadUsnJournalData EveryRecord(const UsnJrnl* journal, int64_t startUsn)
 {
     UsnJournalData data;
-    QueryNtfsJournal(journal, &data);
-    return ReadUsnJournalData{startUsn, 0xFFFFFFFF, 0, 0, 0, data.UsnJournalID};
+    QueryUsnJrnl(journal, &data);
+    return ReadUsnJournalData{startUsn, EVERY_REASON, 0, 0, 0, data.UsnJournalID, 0, 0};
 }
 
-ReadResult ReadToEnd(NtfsJournal* journal, ReadUsnJournalData request, uint32_t bufferSize)
+ReadResult ReadToEnd(UsnJrnl* journal, ReadUsnJournalData request, uint32_t bufferSize)
 {
     ReadResult result;
     std::vector<unsigned char> buffer(bufferSize);
     for (int reads = 0; reads < 100000; reads++) {
         uint32_t got = 0;
         result.starts.push_back(request.StartUsn);
-        result.status = ReadNtfsJournal(journal, request, buffer.data(), bufferSize, &got);
+        result.status = ReadUsnJrnl(journal, request, buffer.data(), bufferSize, &got);
         if (result.status != 0)
             return result;
         EXPECT_GE(got, 8u);
@@ -47,16 +47,4 @@ ReadResult ReadToEnd(NtfsJournal* journal, ReadUsnJournalData request, uint32_t 
     }
     ADD_FAILURE() << "the journal never came to an end";
     return result;
-}
-
-void AddRecord(Bytes& journal, UsnFields shape, uint64_t base)
-{
-    shape.usn = static_cast<int64_t>(base + journal.size());
-    Bytes record = UsnRecord(shape);
-    journal.insert(journal.end(), record.begin(), record.end());
-}
-
-void PadPage(Bytes& journal)
-{
-    journal.resize((journal.size() + 4095) / 4096 * 4096, 0);
 }

@@ -4,19 +4,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "ntfs/ntfs_journal.h"
+#include "base/windows_errors.h"
+#include "ntfs/usn_jrnl.h"
 #include "synthetic_volume.h"
 
 struct TestJournal {
     int fd = -1;
-    NtfsJournal* journal = nullptr;
+    UsnJrnl* journal = nullptr;
     ~TestJournal();
 };
 
 // Builds the volume in a fresh image file and opens it.
 uint32_t OpenShape(const VolumeShape& shape, TestJournal* opened);
 
-ReadUsnJournalData EveryRecord(const NtfsJournal* journal, int64_t startUsn = 0);
+ReadUsnJournalData EveryRecord(const UsnJrnl* journal, int64_t startUsn = 0);
 
 struct ReadResult {
     uint32_t status = 0;          // of the read that failed, if one did
@@ -28,9 +29,4 @@ struct ReadResult {
 // Reads the way the journal reader does: each read starts at the previous read's next
 // USN, until a read returns only that USN. Stops (and fails the test) after far more
 // reads than the journal could need, so a reader that does not advance cannot hang it.
-ReadResult ReadToEnd(NtfsJournal* journal, ReadUsnJournalData request, uint32_t bufferSize = 65536);
-
-// Appends a record to $J's stored bytes, its Usn field set to where it lands.
-void AddRecord(Bytes& journal, UsnFields shape, uint64_t base = 0);
-// Zero padding to the next 4096-byte page.
-void PadPage(Bytes& journal);
+ReadResult ReadToEnd(UsnJrnl* journal, ReadUsnJournalData request, uint32_t bufferSize = 65536);

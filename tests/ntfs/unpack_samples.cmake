@@ -4,12 +4,7 @@
 # Samples that are absent are left out; the tests that need them then skip.
 file(MAKE_DIRECTORY ${OUT})
 
-set(samples ${DEFAULT_SAMPLES})
-if(DEFINED ENV{JRNLPEEK_SAMPLES})
-  set(samples $ENV{JRNLPEEK_SAMPLES})
-endif()
-
-set(disk_archive ${samples}/win10-ntfs-disk.tgz)
+set(disk_archive ${SAMPLES}/win10-ntfs-disk.tgz)
 if(EXISTS ${disk_archive} AND NOT EXISTS ${OUT}/j.bin)
   execute_process(COMMAND tar -xzf ${disk_archive} -C ${OUT} RESULT_VARIABLE failed)
   if(failed)

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "volume/volume_ops.h"
+#include "base/wide_text.h"
 
 std::u16string DecodeUtf8(const char* text);
 std::string EncodeUtf8(const char16_t* text);

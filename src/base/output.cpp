@@ -1,8 +1,10 @@
-#include "journal/output.h"
+#include "base/output.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+
+#include "base/windows_errors.h"
 
 namespace {
 
@@ -19,9 +21,9 @@ uint32_t outputError = 0;
 uint32_t WriteErrorCode(int error)
 {
     switch (error) {
-    case ENOSPC: return 112;  // ERROR_DISK_FULL
-    case EPIPE: return 232;   // ERROR_NO_DATA: the pipe is being closed
-    default: return 29;       // ERROR_WRITE_FAULT
+    case ENOSPC: return WIN_ERROR_DISK_FULL;
+    case EPIPE: return WIN_ERROR_NO_DATA;
+    default: return WIN_ERROR_WRITE_FAULT;
     }
 }
 

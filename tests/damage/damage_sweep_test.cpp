@@ -1,6 +1,7 @@
-// Every metadata byte the reader looks at, changed in turn: opening and reading must end
-// with a result or one of the reader's error codes, never hang or touch memory it does
-// not own (run under the sanitizer build to see the latter).
+// Every metadata byte the reader looks at, changed in turn, in process: opening and
+// reading must end with a result or one of the reader's error codes, never hang or touch
+// memory it does not own (run under the sanitizer build to see the latter). Beside it,
+// damage_cases.py runs the program itself on damaged mkntfs images.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,9 +18,9 @@ struct Region {
 
 bool IsReaderResult(uint32_t status)
 {
-    return status == 0 || status == ERROR_INVALID_FUNCTION || status == ERROR_IO_DEVICE ||
-           status == ERROR_JOURNAL_NOT_ACTIVE || status == ERROR_JOURNAL_DELETE_IN_PROGRESS ||
-           status == ERROR_FILE_CORRUPT;
+    return status == 0 || status == WIN_ERROR_INVALID_FUNCTION || status == WIN_ERROR_IO_DEVICE ||
+           status == WIN_ERROR_JOURNAL_NOT_ACTIVE || status == WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS ||
+           status == WIN_ERROR_FILE_CORRUPT;
 }
 
 TEST(Damage, EveryChangedMetadataByteEndsCleanly)
@@ -38,12 +39,12 @@ TEST(Damage, EveryChangedMetadataByteEndsCleanly)
     VolumeLayout layout = WriteVolume(fd, 0, shape);
     const Region regions[] = {
         {"boot sector", 0, 512},
-        {"$MFT", layout.mftRecordOffset[0], 1024},
-        {"$MFT extension", layout.mftRecordOffset[16], 1024},
-        {"$Volume", layout.mftRecordOffset[3], 1024},
-        {"$Extend", layout.mftRecordOffset[11], 1024},
-        {"$UsnJrnl", layout.mftRecordOffset[shape.journalRecord], 1024},
-        {"$UsnJrnl extension", layout.mftRecordOffset[20], 1024},
+        {"$MFT", layout.mftOffset, 1024},
+        {"$MFT extension", layout.mftExtensionOffset, 1024},
+        {"$Volume", layout.volumeRecordOffset, 1024},
+        {"$Extend", layout.extendOffset, 1024},
+        {"$UsnJrnl", layout.usnJrnlOffset, 1024},
+        {"$UsnJrnl extension", layout.usnJrnlExtensionOffsets[0], 1024},
         {"INDX block", layout.indexBlockOffset, 1024},
         {"attribute list", layout.attributeListOffset, 160},
     };
@@ -56,15 +57,15 @@ TEST(Damage, EveryChangedMetadataByteEndsCleanly)
                 if (value == original)
                     continue;
                 ASSERT_EQ(pwrite(fd, &value, 1, off_t(region.offset + i)), 1);
-                NtfsJournal* journal = nullptr;
-                uint32_t status = OpenNtfsJournal(fd, &journal);
+                UsnJrnl* journal = nullptr;
+                uint32_t status = OpenUsnJrnl(fd, &journal);
                 EXPECT_TRUE(IsReaderResult(status)) << region.name << " byte " << i << ": " << status;
                 if (status == 0) {
                     opened++;
                     ReadResult result = ReadToEnd(journal, EveryRecord(journal), 4096);
-                    EXPECT_TRUE(IsReaderResult(result.status) || result.status == ERROR_JOURNAL_ENTRY_DELETED)
+                    EXPECT_TRUE(IsReaderResult(result.status) || result.status == WIN_ERROR_JOURNAL_ENTRY_DELETED)
                         << region.name << " byte " << i << ": " << result.status;
-                    CloseNtfsJournal(journal);
+                    CloseUsnJrnl(journal);
                 } else {
                     EXPECT_EQ(journal, nullptr);
                 }

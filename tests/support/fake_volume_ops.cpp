@@ -72,7 +72,7 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
     if (read.error != 0)
         return Fail(read.error);
     if (read.data.size() > bufferSize)
-        return Fail(122);  // ERROR_INSUFFICIENT_BUFFER: the script is wrong
+        return Fail(122);  // WIN_ERROR_INSUFFICIENT_BUFFER: the script is wrong
     if (!read.data.empty())
         std::memcpy(buffer, read.data.data(), read.data.size());
     *bytesReturned = static_cast<uint32_t>(read.data.size());

@@ -1,20 +1,20 @@
-// Answering a version-0 FSCTL_READ_USN_JOURNAL from $J.
+// Answering a version-0 FSCTL_READ_USN_JOURNAL from the $J stream.
 #include <algorithm>
 #include <cstring>
 
-#include "journal/little_endian.h"
-#include "ntfs/ntfs_journal.h"
+#include "base/little_endian.h"
+#include "journal/stored_record.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/stream.h"
-#include "ntfs/stored_usn_record.h"
+#include "ntfs/usn_jrnl.h"
 
 namespace {
 
 // Loads the window with the stretch of $J that starts at the page holding `usn`. Whole
 // pages are held, so any record that passes its checks lies inside the window.
-uint32_t FillWindow(NtfsJournal* journal, uint64_t usn)
+uint32_t FillWindow(UsnJrnl* journal, uint64_t usn)
 {
-    uint64_t start = usn - usn % USN_PAGE_SIZE;
+    uint64_t start = usn - usn % JOURNAL_PAGE_SIZE;
     uint64_t left = journal->usn.dataSize - start;
     uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(journal->windowCapacity, left));
     journal->windowLength = 0;
@@ -28,20 +28,20 @@ uint32_t FillWindow(NtfsJournal* journal, uint64_t usn)
 
 }  // namespace
 
-uint32_t ReadNtfsJournal(NtfsJournal* journal, const ReadUsnJournalData& request,
-                         unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
+uint32_t ReadUsnJrnl(UsnJrnl* journal, const ReadUsnJournalData& request,
+                     unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
 {
     *bytesReturned = 0;
-    if (bufferSize < sizeof(int64_t))
-        return ERROR_INSUFFICIENT_BUFFER;
+    if (bufferSize < NEXT_USN_SIZE)
+        return WIN_ERROR_INSUFFICIENT_BUFFER;
     if (request.UsnJournalID != journal->data.UsnJournalID)
-        return ERROR_INVALID_PARAMETER;
+        return WIN_ERROR_INVALID_PARAMETER;
     if (request.StartUsn != 0 && request.StartUsn < journal->data.FirstUsn)
-        return ERROR_JOURNAL_ENTRY_DELETED;
+        return WIN_ERROR_JOURNAL_ENTRY_DELETED;
 
     uint64_t usn = static_cast<uint64_t>(request.StartUsn == 0 ? journal->data.FirstUsn : request.StartUsn);
     uint64_t dataSize = journal->usn.dataSize;
-    uint32_t filled = sizeof(int64_t);
+    uint32_t filled = NEXT_USN_SIZE;
     while (usn < dataSize) {
         if (usn < journal->windowStart || usn - journal->windowStart >= journal->windowLength) {
             usn = NextDataOffset(&journal->volume, &journal->usn, usn);
@@ -51,7 +51,7 @@ uint32_t ReadNtfsJournal(NtfsJournal* journal, const ReadUsnJournalData& request
             if (status != 0)
                 return status;
         }
-        uint64_t pageEnd = std::min(usn - usn % USN_PAGE_SIZE + USN_PAGE_SIZE, dataSize);
+        uint64_t pageEnd = std::min(usn - usn % JOURNAL_PAGE_SIZE + JOURNAL_PAGE_SIZE, dataSize);
         const unsigned char* record = journal->window + (usn - journal->windowStart);
         uint32_t length = usn % 8 == 0 ? StoredUsnRecordLength(record, pageEnd - usn) : 0;
         if (length == 0) {
@@ -62,11 +62,11 @@ uint32_t ReadNtfsJournal(NtfsJournal* journal, const ReadUsnJournalData& request
         uint32_t replyLength = ReplyRecordLength(record, request);
         if (replyLength != 0) {
             if (replyLength > bufferSize - filled) {
-                if (filled == sizeof(int64_t))
-                    return ERROR_INSUFFICIENT_BUFFER;
+                if (filled == NEXT_USN_SIZE)
+                    return WIN_ERROR_INSUFFICIENT_BUFFER;
                 break;
             }
-            WriteReplyRecord(record, buffer + filled, replyLength);
+            WriteReplyRecord(record, request, buffer + filled, replyLength);
             filled += replyLength;
         }
         usn += length;

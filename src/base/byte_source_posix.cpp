@@ -1,14 +1,14 @@
-#include "ntfs/byte_source.h"
+#include "base/byte_source.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <unistd.h>
 
-#include "ntfs/ntfs_types.h"
+#include "base/windows_errors.h"
 
 namespace {
 
-// Returns 0, ERROR_IO_DEVICE, or `endCode` when the file ends before the buffer is full.
+// Returns 0, WIN_ERROR_IO_DEVICE, or `endCode` when the file ends before the buffer is full.
 uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length, uint32_t endCode)
 {
     if (offset > uint64_t(INT64_MAX) - length)
@@ -18,7 +18,7 @@ uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return ERROR_IO_DEVICE;
+            return WIN_ERROR_IO_DEVICE;
         if (got == 0)
             return endCode;
         buffer += got;
@@ -32,10 +32,10 @@ uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length
 
 uint32_t ReadBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
 {
-    return ReadFully(fd, offset, buffer, length, ERROR_IO_DEVICE);
+    return ReadFully(fd, offset, buffer, length, WIN_ERROR_IO_DEVICE);
 }
 
 uint32_t ProbeBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
 {
-    return ReadFully(fd, offset, buffer, length, NTFS_NOT_FOUND);
+    return ReadFully(fd, offset, buffer, length, SOURCE_ENDS_FIRST);
 }

@@ -1,9 +1,11 @@
 #include "synthetic_volume.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <unistd.h>
+
+#include "image_file.h"
 
 namespace {
 
@@ -17,9 +19,10 @@ const uint64_t LIST_CLUSTER_BYTES = 448 * 1024;
 const uint64_t JOURNAL_CLUSTER_BYTES = 512 * 1024;
 const uint32_t INDEX_BLOCK_SIZE = 4096;
 
-void WriteAt(int fd, uint64_t offset, const Bytes& bytes)
+// The builder cannot go on without its image.
+void Write(int fd, uint64_t offset, const Bytes& bytes)
 {
-    if (pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)) != static_cast<ssize_t>(bytes.size()))
+    if (!WriteAt(fd, offset, bytes))
         std::abort();
 }
 
@@ -51,16 +54,6 @@ Bytes BootSector(const VolumeShape& shape, uint64_t totalClusters, uint64_t mftC
     return sector;
 }
 
-Bytes MaxValue(const VolumeShape& shape)
-{
-    Bytes value(32, 0);
-    Put64(value, 0, shape.MaximumSize);
-    Put64(value, 8, shape.AllocationDelta);
-    Put64(value, 16, shape.UsnJournalID);
-    Put64(value, 24, uint64_t(shape.LowestValidUsn));
-    return value;
-}
-
 struct Builder {
     int fd;
     uint64_t volumeOffset;
@@ -73,7 +66,7 @@ struct Builder {
 
 void PutRecord(Builder& b, uint64_t number, const Bytes& record)
 {
-    WriteAt(b.fd, b.layout.mftRecordOffset[number], record);
+    Write(b.fd, b.layout.mftRecordOffset[number], record);
 }
 
 void BuildMft(Builder& b)
@@ -166,7 +159,7 @@ void BuildExtend(Builder& b)
         Put32(block, nodeStart + 8, INDEX_BLOCK_SIZE - nodeStart);
         ProtectWithFixups(block, 40, 0x0003);
         b.layout.indexBlockOffset = b.volumeOffset + cluster * b.clusterSize;
-        WriteAt(b.fd, b.layout.indexBlockOffset, block);
+        Write(b.fd, b.layout.indexBlockOffset, block);
     }
     PutRecord(b, EXTEND, MftRecord(shape.recordSize, 11, 3, 0, attributes));
 }
@@ -191,7 +184,7 @@ std::vector<TestRun> JournalRuns(Builder& b, uint64_t* clusters)
             uint64_t from = (done + c) * b.clusterSize;
             uint64_t to = std::min<uint64_t>(from + b.clusterSize, shape.journal.size());
             Bytes piece(shape.journal.begin() + from, shape.journal.begin() + to);
-            WriteAt(b.fd, b.volumeOffset + (cluster + c) * b.clusterSize, piece);
+            Write(b.fd, b.volumeOffset + (cluster + c) * b.clusterSize, piece);
         }
         done += length;
         cluster += length + 1;
@@ -208,7 +201,8 @@ void BuildJournal(Builder& b)
     uint64_t dataSize = shape.dataSize >= 0 ? uint64_t(shape.dataSize) : shape.sparseHead + shape.journal.size();
     uint64_t initialized = shape.initializedSize >= 0 ? uint64_t(shape.initializedSize) : dataSize;
     uint16_t flags = static_cast<uint16_t>(shape.jFlags | (shape.sparseHead != 0 ? 0x8000 : 0));
-    Bytes max = ResidentAttribute(0x80, u"$Max", MaxValue(shape), 5);
+    Bytes max = ResidentAttribute(0x80, u"$Max", UsnJrnlMax(shape.MaximumSize, shape.AllocationDelta,
+                                                            shape.UsnJournalID, shape.LowestValidUsn), 5);
 
     // Split the runs into segments, each with at least one run.
     uint32_t segments = std::max<uint32_t>(1, std::min<uint32_t>(shape.segments, uint32_t(runs.size())));
@@ -252,7 +246,7 @@ void BuildJournal(Builder& b)
                                                            EncodeRunlist({{int64_t(listClusters), int64_t(cluster)}}),
                                                            listClusters * b.clusterSize, list.size(), list.size()}));
             b.layout.attributeListOffset = b.volumeOffset + cluster * b.clusterSize;
-            WriteAt(b.fd, b.layout.attributeListOffset, list);
+            Write(b.fd, b.layout.attributeListOffset, list);
         }
     }
     if (shape.maxFirst)
@@ -273,57 +267,23 @@ VolumeLayout WriteVolume(int fd, uint64_t volumeOffset, const VolumeShape& shape
     uint64_t journalClusters = (shape.journal.size() + b.clusterSize - 1) / b.clusterSize + shape.fragments;
     uint64_t totalClusters = JOURNAL_CLUSTER_BYTES / b.clusterSize + journalClusters + b.mftClusters + 16;
     b.mftSecondCluster = totalClusters - b.mftClusters - 8;
-    WriteAt(fd, volumeOffset, BootSector(shape, totalClusters, MFT_CLUSTER_BYTES / b.clusterSize));
+    Write(fd, volumeOffset, BootSector(shape, totalClusters, MFT_CLUSTER_BYTES / b.clusterSize));
     BuildMft(b);
     BuildVolumeRecord(b);
     BuildExtend(b);
     if (shape.hasJournal)
         BuildJournal(b);
+    b.layout.mftOffset = b.layout.mftRecordOffset[0];
+    b.layout.mftExtensionOffset = b.layout.mftRecordOffset[MFT_EXTENSION];
+    b.layout.volumeRecordOffset = b.layout.mftRecordOffset[3];
+    b.layout.extendOffset = b.layout.mftRecordOffset[EXTEND];
+    b.layout.usnJrnlOffset = b.layout.mftRecordOffset[shape.journalRecord];
+    for (uint64_t i = 0; i < 4; i++)
+        b.layout.usnJrnlExtensionOffsets[i] = b.layout.mftRecordOffset[JOURNAL_EXTENSION + i];
     uint64_t end = volumeOffset + totalClusters * b.clusterSize;
     if (lseek(fd, 0, SEEK_END) < static_cast<off_t>(end) && ftruncate(fd, static_cast<off_t>(end)) != 0)
         std::abort();
     return b.layout;
-}
-
-int MakeImageFile()
-{
-    return memfd_create("ntfs-image", 0);
-}
-
-void WriteMbr(int fd, const std::vector<PartitionEntry>& partitions)
-{
-    Bytes mbr(512, 0);
-    for (size_t i = 0; i < partitions.size() && i < 4; i++) {
-        size_t entry = 446 + 16 * i;
-        mbr[entry + 4] = partitions[i].mbrType;
-        Put32(mbr, entry + 8, static_cast<uint32_t>(partitions[i].firstLba));
-        Put32(mbr, entry + 12, 0x100000);
-    }
-    Put16(mbr, 510, 0xAA55);
-    WriteAt(fd, 0, mbr);
-}
-
-void WriteGpt(int fd, uint32_t sectorSize, const std::vector<PartitionEntry>& partitions)
-{
-    WriteMbr(fd, {{0xEE, false, 1}});
-    Bytes header(92, 0);
-    std::memcpy(header.data(), "EFI PART", 8);
-    Put64(header, 72, 2);
-    Put32(header, 80, 128);
-    Put32(header, 84, 128);
-    WriteAt(fd, sectorSize, header);
-    static const unsigned char basicData[16] = {0xA2, 0xA0, 0xD0, 0xEB, 0xE5, 0xB9, 0x33, 0x44,
-                                                0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7};
-    static const unsigned char recovery[16] = {0xA4, 0xBB, 0x94, 0xDE, 0xD1, 0x06, 0x40, 0x4D,
-                                               0xA1, 0x6A, 0xBF, 0xD5, 0x01, 0x79, 0xD6, 0xAC};
-    for (size_t i = 0; i < partitions.size(); i++) {
-        Bytes entry(128, 0);
-        std::memcpy(entry.data(), partitions[i].basicData ? basicData : recovery, 16);
-        entry[16] = static_cast<unsigned char>(i + 1);
-        Put64(entry, 32, partitions[i].firstLba);
-        Put64(entry, 40, partitions[i].firstLba + 0x10000);
-        WriteAt(fd, 2 * uint64_t(sectorSize) + 128 * i, entry);
-    }
 }
 
 void WriteForeignBootSector(int fd, uint64_t offset, const char* oemId)
@@ -331,5 +291,5 @@ void WriteForeignBootSector(int fd, uint64_t offset, const char* oemId)
     Bytes sector(512, 0);
     std::memcpy(sector.data() + 3, oemId, 8);
     Put16(sector, 510, 0xAA55);
-    WriteAt(fd, offset, sector);
+    Write(fd, offset, sector);
 }

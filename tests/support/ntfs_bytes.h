@@ -1,17 +1,12 @@
 // Hand-made NTFS structures for the reader's tests: records with fixups, attributes,
-// runlists, index entries and USN records, built byte by byte as the disk holds them.
+// runlists and index entries, built byte by byte as the disk holds them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<unsigned char>;
-
-void Put16(Bytes& bytes, size_t at, uint16_t value);
-void Put32(Bytes& bytes, size_t at, uint32_t value);
-void Put64(Bytes& bytes, size_t at, uint64_t value);
-void PutName(Bytes& bytes, size_t at, const std::u16string& name);
+#include "bytes.h"
 
 // One run for EncodeRunlist: `length` clusters at `lcn`, or sparse when lcn is -1.
 struct TestRun {
@@ -60,17 +55,6 @@ struct AttributeListItem {
 };
 Bytes AttributeList(const std::vector<AttributeListItem>& items);
 
-// USN records as $J stores them.
-struct UsnFields {
-    int version = 2;
-    uint64_t frn = 0x0001000000000040;
-    uint64_t frnHigh = 0;  // V3 and V4: the upper 64 bits of the 128-bit ids
-    uint64_t parent = 0x0005000000000005;
-    uint64_t parentHigh = 0;
-    int64_t usn = 0;
-    uint32_t reason = 0x00000100;
-    std::u16string name = u"file.txt";
-};
-Bytes UsnRecord(const UsnFields& fields);
-// The same record as a version-0 read returns it (V2).
-Bytes UsnRecordV2(const UsnFields& fields);
+// The 32 bytes of $UsnJrnl:$Max.
+Bytes UsnJrnlMax(uint64_t maximumSize, uint64_t allocationDelta, uint64_t usnJournalId,
+                 int64_t lowestValidUsn);

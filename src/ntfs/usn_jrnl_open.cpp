@@ -1,25 +1,23 @@
-// Opening the journal: from the partition table down to $Extend\$UsnJrnl and its streams.
+// Opening the journal: from the partition table down to $Extend\$UsnJrnl, its $J
+// stream's runs and its $Max data.
 #include <algorithm>
 #include <cstdlib>
 
-#include "journal/little_endian.h"
+#include "base/byte_source.h"
+#include "base/little_endian.h"
 #include "ntfs/attribute.h"
 #include "ntfs/boot_sector.h"
-#include "ntfs/byte_source.h"
 #include "ntfs/index.h"
 #include "ntfs/mft_record.h"
-#include "ntfs/ntfs_journal.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/partition.h"
 #include "ntfs/runlist.h"
 #include "ntfs/stream.h"
-#include "ntfs/stored_usn_record.h"
+#include "ntfs/usn_jrnl.h"
 
 namespace {
 
-const uint32_t MAX_VALUES_SIZE = 32;  // $Max: the four values the query reports
-const uint32_t VOLUME_INFORMATION_SIZE = 12;
-const uint16_t VOLUME_DELETE_USN_UNDERWAY = 0x0010;
+using Max = UsnJrnlMaxLayout;
 // What Windows reports as MaxUsn: the largest USN the journal may reach.
 const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
 
@@ -43,10 +41,10 @@ uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
     if (status == 0)
         status = CheckMftRecord(record, volume->mftRecordSize);
     if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0)
-        status = ERROR_FILE_CORRUPT;
+        status = WIN_ERROR_FILE_CORRUPT;
     if (status == 0)
         status = LoadAttributeStream(volume, record, MFT_RECORD_MFT, ATTRIBUTE_DATA, "", &volume->mft);
-    return status == NTFS_NOT_FOUND ? ERROR_FILE_CORRUPT : status;
+    return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
 }
 
 // Windows refuses the journal while $Volume says that its deletion is under way: what is
@@ -58,12 +56,12 @@ uint32_t CheckJournalNotBeingDeleted(const NtfsVolume* volume, unsigned char* re
     if (status == 0)
         status = FindAttribute(record, volume->mftRecordSize, ATTRIBUTE_VOLUME_INFORMATION, "",
                                ANY_ATTRIBUTE_ID, &information);
-    if (status == 0 && (information.nonResident || information.valueLength < VOLUME_INFORMATION_SIZE))
-        status = ERROR_FILE_CORRUPT;
+    if (status == 0 && (information.nonResident || information.valueLength < sizeof(VolumeInformationLayout)))
+        status = WIN_ERROR_FILE_CORRUPT;
     if (status != 0)
-        return status == NTFS_NOT_FOUND ? ERROR_FILE_CORRUPT : status;
-    if ((LoadU16(information.value + 10) & VOLUME_DELETE_USN_UNDERWAY) != 0)
-        return ERROR_JOURNAL_DELETE_IN_PROGRESS;
+        return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
+    if ((LoadU16(information.value + offsetof(VolumeInformationLayout, Flags)) & VOLUME_DELETE_USN_UNDERWAY) != 0)
+        return WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS;
     return 0;
 }
 
@@ -76,43 +74,43 @@ uint32_t FindUsnJrnl(const NtfsVolume* volume, unsigned char* record, uint64_t* 
         return status;
     uint16_t directory = MFT_RECORD_IN_USE | MFT_RECORD_IS_DIRECTORY;
     if ((MftRecordFlags(record) & directory) != directory)
-        return ERROR_JOURNAL_NOT_ACTIVE;
+        return WIN_ERROR_JOURNAL_NOT_ACTIVE;
     uint64_t reference = 0;
     status = FindInDirectory(volume, record, MFT_RECORD_EXTEND, "$UsnJrnl", &reference);
     if (status == NTFS_NOT_FOUND)
-        return ERROR_JOURNAL_NOT_ACTIVE;
+        return WIN_ERROR_JOURNAL_NOT_ACTIVE;
     if (status != 0)
         return status;
     *number = reference & FILE_REFERENCE_RECORD_MASK;
     return ReadBaseRecord(volume, reference, record);
 }
 
-uint32_t LoadJournalStreams(NtfsJournal* journal, const unsigned char* record, uint64_t number)
+uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint64_t number)
 {
     const NtfsVolume* volume = &journal->volume;
     uint32_t status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$J", &journal->usn);
     if (status != 0)
-        return status == NTFS_NOT_FOUND ? ERROR_JOURNAL_NOT_ACTIVE : status;
+        return status == NTFS_NOT_FOUND ? WIN_ERROR_JOURNAL_NOT_ACTIVE : status;
     // $J is the one stream read from end to end.
     status = CheckRunsDisjoint(&journal->usn);
     if (status != 0)
         return status;
     NtfsStream max{};
     status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$Max", &max);
-    unsigned char values[MAX_VALUES_SIZE];
-    if (status == 0 && max.dataSize < MAX_VALUES_SIZE)
-        status = ERROR_FILE_CORRUPT;
+    unsigned char values[sizeof(Max)];
+    if (status == 0 && max.dataSize < sizeof(Max))
+        status = WIN_ERROR_FILE_CORRUPT;
     if (status == 0)
-        status = ReadStream(volume, &max, 0, values, MAX_VALUES_SIZE);
+        status = ReadStream(volume, &max, 0, values, sizeof(Max));
     FreeStream(&max);
     if (status != 0)
-        return status == NTFS_NOT_FOUND ? ERROR_JOURNAL_NOT_ACTIVE : status;
+        return status == NTFS_NOT_FOUND ? WIN_ERROR_JOURNAL_NOT_ACTIVE : status;
 
     UsnJournalData* data = &journal->data;
-    data->MaximumSize = LoadU64(values);
-    data->AllocationDelta = LoadU64(values + 8);
-    data->UsnJournalID = LoadU64(values + 16);
-    data->LowestValidUsn = LoadI64(values + 24);
+    data->MaximumSize = LoadU64(values + offsetof(Max, MaximumSize));
+    data->AllocationDelta = LoadU64(values + offsetof(Max, AllocationDelta));
+    data->UsnJournalID = LoadU64(values + offsetof(Max, UsnJournalID));
+    data->LowestValidUsn = LoadI64(values + offsetof(Max, LowestValidUsn));
     // The journal is trimmed by deallocating its head: the first record that can be read
     // is where the first stored data begins.
     data->FirstUsn = static_cast<int64_t>(NextDataOffset(volume, &journal->usn, 0));
@@ -121,7 +119,7 @@ uint32_t LoadJournalStreams(NtfsJournal* journal, const unsigned char* record, u
     return 0;
 }
 
-uint32_t OpenJournal(NtfsJournal* journal, int fd, uint64_t offset)
+uint32_t OpenJournal(UsnJrnl* journal, int fd, uint64_t offset)
 {
     NtfsVolume* volume = &journal->volume;
     uint32_t status = OpenVolumeGeometry(fd, offset, volume);
@@ -129,7 +127,7 @@ uint32_t OpenJournal(NtfsJournal* journal, int fd, uint64_t offset)
         return status;
     unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
     if (record == nullptr)
-        return ERROR_OUTOFMEMORY;
+        return WIN_ERROR_OUTOFMEMORY;
     uint64_t number = 0;
     status = LoadMft(volume, record);
     if (status == 0)
@@ -141,45 +139,45 @@ uint32_t OpenJournal(NtfsJournal* journal, int fd, uint64_t offset)
     std::free(record);
     if (status != 0)
         return status;
-    uint64_t pages = (journal->usn.dataSize + USN_PAGE_SIZE - 1) / USN_PAGE_SIZE;
+    uint64_t pages = (journal->usn.dataSize + JOURNAL_PAGE_SIZE - 1) / JOURNAL_PAGE_SIZE;
     // A journal smaller than the window needs no more than its own size.
-    uint64_t capacity = std::max<uint64_t>(pages, 1) * USN_PAGE_SIZE;
+    uint64_t capacity = std::max<uint64_t>(pages, 1) * JOURNAL_PAGE_SIZE;
     journal->windowCapacity = static_cast<uint32_t>(std::min<uint64_t>(USN_WINDOW_SIZE, capacity));
     journal->window = static_cast<unsigned char*>(std::malloc(journal->windowCapacity));
-    return journal->window == nullptr ? ERROR_OUTOFMEMORY : 0;
+    return journal->window == nullptr ? WIN_ERROR_OUTOFMEMORY : 0;
 }
 
 }  // namespace
 
 // Of several NTFS volumes on a disk, the first whose journal opens is read; when none
 // does, the first volume's error is the one that tells the user most.
-uint32_t OpenNtfsJournal(int fd, NtfsJournal** journal)
+uint32_t OpenUsnJrnl(int fd, UsnJrnl** journal)
 {
     *journal = nullptr;
     NtfsVolumeList volumes;
     uint32_t firstStatus = FindNtfsVolumes(fd, &volumes);
     for (uint32_t i = 0; i < volumes.count; ++i) {
-        NtfsJournal* opened = static_cast<NtfsJournal*>(std::calloc(1, sizeof(NtfsJournal)));
+        UsnJrnl* opened = static_cast<UsnJrnl*>(std::calloc(1, sizeof(UsnJrnl)));
         if (opened == nullptr)
-            return ERROR_OUTOFMEMORY;
+            return WIN_ERROR_OUTOFMEMORY;
         uint32_t status = OpenJournal(opened, fd, volumes.offsets[i]);
         if (status == 0) {
             *journal = opened;
             return 0;
         }
-        CloseNtfsJournal(opened);
+        CloseUsnJrnl(opened);
         if (i == 0)
             firstStatus = status;
     }
     return firstStatus;
 }
 
-void QueryNtfsJournal(const NtfsJournal* journal, UsnJournalData* data)
+void QueryUsnJrnl(const UsnJrnl* journal, UsnJournalData* data)
 {
     *data = journal->data;
 }
 
-void CloseNtfsJournal(NtfsJournal* journal)
+void CloseUsnJrnl(UsnJrnl* journal)
 {
     if (journal == nullptr)
         return;

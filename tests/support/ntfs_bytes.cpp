@@ -4,16 +4,6 @@
 
 namespace {
 
-size_t Align8(size_t value)
-{
-    return (value + 7) & ~size_t(7);
-}
-
-void Append(Bytes& bytes, const Bytes& more)
-{
-    bytes.insert(bytes.end(), more.begin(), more.end());
-}
-
 uint32_t SignedSize(int64_t value)
 {
     uint32_t size = 1;
@@ -23,30 +13,6 @@ uint32_t SignedSize(int64_t value)
 }
 
 }  // namespace
-
-void Put16(Bytes& bytes, size_t at, uint16_t value)
-{
-    bytes[at] = static_cast<unsigned char>(value);
-    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
-}
-
-void Put32(Bytes& bytes, size_t at, uint32_t value)
-{
-    Put16(bytes, at, static_cast<uint16_t>(value));
-    Put16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
-}
-
-void Put64(Bytes& bytes, size_t at, uint64_t value)
-{
-    Put32(bytes, at, static_cast<uint32_t>(value));
-    Put32(bytes, at + 4, static_cast<uint32_t>(value >> 32));
-}
-
-void PutName(Bytes& bytes, size_t at, const std::u16string& name)
-{
-    for (size_t i = 0; i < name.size(); i++)
-        Put16(bytes, at + 2 * i, name[i]);
-}
 
 Bytes EncodeRunlist(const std::vector<TestRun>& runs)
 {
@@ -204,48 +170,13 @@ Bytes AttributeList(const std::vector<AttributeListItem>& items)
     return list;
 }
 
-Bytes UsnRecord(const UsnFields& fields)
+Bytes UsnJrnlMax(uint64_t maximumSize, uint64_t allocationDelta, uint64_t usnJournalId,
+                 int64_t lowestValidUsn)
 {
-    size_t header = fields.version == 2 ? 60 : fields.version == 3 ? 76 : 64;
-    size_t nameBytes = fields.version == 4 ? 0 : 2 * fields.name.size();
-    Bytes record(Align8(header + nameBytes + (fields.version == 4 ? 16 : 0)), 0);
-    Put32(record, 0, static_cast<uint32_t>(record.size()));
-    Put16(record, 4, static_cast<uint16_t>(fields.version));
-    if (fields.version == 2) {
-        Put64(record, 8, fields.frn);
-        Put64(record, 16, fields.parent);
-        Put64(record, 24, uint64_t(fields.usn));
-        Put64(record, 32, 0x01D6627EBC0BD708);
-        Put32(record, 40, fields.reason);
-        Put32(record, 52, 0x20);
-        Put16(record, 56, static_cast<uint16_t>(nameBytes));
-        Put16(record, 58, 60);
-        PutName(record, 60, fields.name);
-        return record;
-    }
-    Put64(record, 8, fields.frn);
-    Put64(record, 16, fields.frnHigh);
-    Put64(record, 24, fields.parent);
-    Put64(record, 32, fields.parentHigh);
-    Put64(record, 40, uint64_t(fields.usn));
-    if (fields.version == 4) {
-        Put32(record, 48, fields.reason);
-        Put16(record, 60, 1);
-        Put16(record, 62, 16);
-        return record;
-    }
-    Put64(record, 48, 0x01D6627EBC0BD708);
-    Put32(record, 56, fields.reason);
-    Put32(record, 68, 0x20);
-    Put16(record, 72, static_cast<uint16_t>(nameBytes));
-    Put16(record, 74, 76);
-    PutName(record, 76, fields.name);
-    return record;
-}
-
-Bytes UsnRecordV2(const UsnFields& fields)
-{
-    UsnFields v2 = fields;
-    v2.version = 2;
-    return UsnRecord(v2);
+    Bytes value(32, 0);
+    Put64(value, 0, maximumSize);
+    Put64(value, 8, allocationDelta);
+    Put64(value, 16, usnJournalId);
+    Put64(value, 24, uint64_t(lowestValidUsn));
+    return value;
 }

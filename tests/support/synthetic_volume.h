@@ -1,13 +1,16 @@
 // A small NTFS volume made in the test itself: boot sector, $MFT, $Volume, $Extend with its $I30
 // index and $UsnJrnl with $J and $Max, in just the shapes a test asks for. It holds only
-// what the journal reader looks at; the other engineers' mkntfs-based fixtures cover
-// whole volumes end to end.
+// what the journal reader looks at; mkjournal's images (made by mkntfs and libntfs-3g)
+// cover whole volumes end to end.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "disk_tables.h"
+#include "image_file.h"
 #include "ntfs_bytes.h"
+#include "usn_encoder.h"
 
 // Cluster sizes from 512 bytes to 16 KiB and record sizes of 1 KiB or 4 KiB fit the layout.
 struct VolumeShape {
@@ -40,6 +43,13 @@ struct VolumeShape {
 struct VolumeLayout {
     uint64_t volumeOffset;
     uint64_t mftRecordOffset[64];  // file offset of each MFT record
+    uint64_t mftOffset;               // $MFT's own record
+    uint64_t mftExtensionOffset;      // $MFT's extension record (mftAttributeList)
+    uint64_t volumeRecordOffset;      // $Volume
+    uint64_t extendOffset;            // $Extend
+    uint64_t usnJrnlOffset;           // $UsnJrnl's base record
+    uint64_t usnJrnlExtensionOffsets[4];  // its extension records, with the second $J
+                                          // segment on (segments > 1)
     uint64_t indexBlockOffset;     // the INDX block, when there is one
     uint64_t attributeListOffset;  // the non-resident attribute list, when there is one
     uint64_t journalOffset;        // first stored byte of $J
@@ -48,16 +58,5 @@ struct VolumeLayout {
 // Writes the volume into `fd` at `volumeOffset` (the file grows as needed).
 VolumeLayout WriteVolume(int fd, uint64_t volumeOffset, const VolumeShape& shape);
 
-// A memory-backed file for images; closed by the caller.
-int MakeImageFile();
-
-// Partition tables for whole-disk images.
-struct PartitionEntry {
-    unsigned char mbrType;   // MBR entries
-    bool basicData;          // GPT entries: Microsoft basic data, else a recovery partition
-    uint64_t firstLba;
-};
-void WriteMbr(int fd, const std::vector<PartitionEntry>& partitions);
-void WriteGpt(int fd, uint32_t sectorSize, const std::vector<PartitionEntry>& partitions);
 // Only a boot sector with the given OEM id: the start of some other file system.
 void WriteForeignBootSector(int fd, uint64_t offset, const char* oemId);

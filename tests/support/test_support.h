@@ -1,0 +1,46 @@
+// Helpers shared by the unit tests: the program's output captured, and hand-made
+// journal records.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/output.h"
+#include "base/wide_text.h"
+#include "usn_encoder.h"
+
+using WideString = std::basic_string<WideChar>;
+
+// Sends the program's output to a temporary file until TakeOutput reads it back.
+inline FILE*& CaptureFile()
+{
+    static FILE* file = nullptr;
+    return file;
+}
+
+inline void CaptureOutput()
+{
+    if (CaptureFile() != nullptr)
+        std::fclose(CaptureFile());
+    CaptureFile() = std::tmpfile();
+    SetOutputStream(CaptureFile());
+}
+
+inline std::string TakeOutput()
+{
+    FlushOutput();
+    FILE* file = CaptureFile();
+    std::string text;
+    std::rewind(file);
+    char block[4096];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) != 0)
+        text.append(block, got);
+    std::fclose(file);
+    CaptureFile() = nullptr;
+    SetOutputStream(nullptr);
+    return text;
+}
