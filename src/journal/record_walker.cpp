@@ -26,14 +26,17 @@ void DumpRecords(const unsigned char* record, uint32_t remaining, uint64_t targe
             PrintMessage("bad FileNameLength %u", nameLength);
             return;
         }
-        // The name is found only through its offset, which the data must hold.
-        uint32_t nameOffset = LoadU16(record + offsetof(UsnRecordV2Layout, FileNameOffset));
-        if (nameLength != 0 && nameOffset + nameLength > remaining) {
-            PrintMessage("bad FileNameOffset %u", nameOffset);
-            return;
-        }
-        if (MatchesTarget(LoadU64(record + offsetof(UsnRecordV2Layout, FileReferenceNumber)), targetFrn))
+        if (MatchesTarget(LoadU64(record + offsetof(UsnRecordV2Layout, FileReferenceNumber)), targetFrn)) {
+            // The name is found only through its offset, which the data must hold. Only a
+            // name that is about to be read is checked: a damaged record of another file
+            // must not cost the target's records behind it.
+            uint32_t nameOffset = LoadU16(record + offsetof(UsnRecordV2Layout, FileNameOffset));
+            if (nameLength != 0 && nameOffset + nameLength > remaining) {
+                PrintMessage("bad FileNameOffset %u", nameOffset);
+                return;
+            }
             PrintRecord(record);
+        }
         // Checked after the line, so a matching record that overruns the data is still
         // shown. A length below a record's size would never reach the next record.
         uint32_t recordLength = LoadU32(record + offsetof(UsnRecordV2Layout, RecordLength));
