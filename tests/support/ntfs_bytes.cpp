@@ -114,17 +114,14 @@ Bytes MftRecord(uint32_t size, uint16_t sequence, uint16_t flags, uint64_t baseR
 
 Bytes FileNameIndexEntry(uint64_t reference, const std::u16string& name, int64_t subNode)
 {
-    size_t keyLength = 66 + 2 * name.size();
-    size_t length = Align8(16 + keyLength) + (subNode >= 0 ? 8 : 0);
+    Bytes key = FileNameValue(0x000B00000000000B, name, 3);  // in $Extend, Win32 and DOS
+    size_t length = Align8(16 + key.size()) + (subNode >= 0 ? 8 : 0);
     Bytes entry(length, 0);
     Put64(entry, 0, reference);
     Put16(entry, 8, static_cast<uint16_t>(length));
-    Put16(entry, 10, static_cast<uint16_t>(keyLength));
+    Put16(entry, 10, static_cast<uint16_t>(key.size()));
     Put16(entry, 12, subNode >= 0 ? 1 : 0);
-    Put64(entry, 16, 0x000B00000000000B);  // parent: $Extend
-    entry[16 + 64] = static_cast<unsigned char>(name.size());
-    entry[16 + 65] = 3;  // Win32 and DOS
-    PutName(entry, 16 + 66, name);
+    std::copy(key.begin(), key.end(), entry.begin() + 16);
     if (subNode >= 0)
         Put64(entry, length - 8, uint64_t(subNode));
     return entry;
@@ -178,5 +175,15 @@ Bytes UsnJrnlMax(uint64_t maximumSize, uint64_t allocationDelta, uint64_t usnJou
     Put64(value, 8, allocationDelta);
     Put64(value, 16, usnJournalId);
     Put64(value, 24, uint64_t(lowestValidUsn));
+    return value;
+}
+
+Bytes FileNameValue(uint64_t parent, const std::u16string& name, uint8_t nameSpace)
+{
+    Bytes value(66 + 2 * name.size(), 0);
+    Put64(value, 0, parent);
+    value[64] = static_cast<unsigned char>(name.size());
+    value[65] = nameSpace;
+    PutName(value, 66, name);
     return value;
 }

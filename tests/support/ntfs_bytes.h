@@ -55,6 +55,9 @@ struct AttributeListItem {
 };
 Bytes AttributeList(const std::vector<AttributeListItem>& items);
 
+// The value of a $FILE_NAME attribute (namespace 0 POSIX, 1 Win32, 2 DOS, 3 both).
+Bytes FileNameValue(uint64_t parent, const std::u16string& name, uint8_t nameSpace);
+
 // The 32 bytes of $UsnJrnl:$Max.
 Bytes UsnJrnlMax(uint64_t maximumSize, uint64_t allocationDelta, uint64_t usnJournalId,
                  int64_t lowestValidUsn);

@@ -1,0 +1,157 @@
+#include "paths/path_index.h"
+
+#include <cstdio>
+
+#include "base/little_endian.h"
+#include "journal/usn_layout.h"
+
+namespace {
+
+const uint64_t ROOT_RECORD = 5;
+
+uint64_t RecordNumber(uint64_t frn)
+{
+    return frn & FILE_REFERENCE_RECORD_MASK;
+}
+
+uint16_t SequenceNumber(uint64_t frn)
+{
+    return static_cast<uint16_t>(frn >> FILE_REFERENCE_SEQUENCE_SHIFT);
+}
+
+PathEntry* FindEntry(PathIndex* index, uint64_t number)
+{
+    if (number < index->entries.size())
+        return &index->entries[number];
+    auto found = index->others.find(number);
+    return found == index->others.end() ? nullptr : &found->second;
+}
+
+const PathEntry* FindEntry(const PathIndex* index, uint64_t number)
+{
+    return FindEntry(const_cast<PathIndex*>(index), number);
+}
+
+PathEntry* EntryFor(PathIndex* index, uint64_t number)
+{
+    if (number < index->entries.size())
+        return &index->entries[number];
+    return &index->others.emplace(number, PathEntry{}).first->second;
+}
+
+// Stores the name in the entry's own room when it fits, else at the arena's end.
+void SetEntry(PathIndex* index, PathEntry* entry, uint16_t sequence, uint64_t parent,
+              const unsigned char* name, uint32_t units)
+{
+    if ((entry->flags & PATH_ENTRY_KNOWN) == 0 || units > entry->nameRoom) {
+        entry->nameAt = static_cast<uint32_t>(index->names.size());
+        entry->nameRoom = static_cast<uint16_t>(units);
+        index->names.resize(index->names.size() + units);
+    }
+    for (uint32_t i = 0; i < units; ++i)
+        index->names[entry->nameAt + i] = static_cast<char16_t>(LoadU16(name + 2 * i));
+    entry->nameUnits = static_cast<uint16_t>(units);
+    entry->parent = parent;
+    entry->sequence = sequence;
+    entry->flags |= PATH_ENTRY_KNOWN;
+}
+
+size_t WriteAscii(char16_t* out, const char* text)
+{
+    size_t length = 0;
+    for (; text[length] != 0; ++length)
+        out[length] = static_cast<char16_t>(text[length]);
+    return length;
+}
+
+size_t WriteMarker(char16_t* out, const char* what, uint64_t frn)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "\\<%s 0x%016llx>", what, static_cast<unsigned long long>(frn));
+    return WriteAscii(out, text);
+}
+
+}  // namespace
+
+void InitPathIndex(PathIndex* index, uint64_t records)
+{
+    index->entries.clear();
+    index->others.clear();
+    index->names.clear();
+    GrowPathIndex(index, records);
+}
+
+void GrowPathIndex(PathIndex* index, uint64_t records)
+{
+    if (records <= index->entries.size())
+        return;
+    index->entries.resize(records, PathEntry{});
+    for (auto other = index->others.begin(); other != index->others.end();) {
+        if (other->first < records) {
+            index->entries[other->first] = other->second;
+            other = index->others.erase(other);
+        } else {
+            ++other;
+        }
+    }
+}
+
+void SetMftEntry(PathIndex* index, uint64_t number, uint16_t sequence, uint64_t parent,
+                 const unsigned char* name, uint32_t units, uint8_t rank)
+{
+    PathEntry* entry = EntryFor(index, number);
+    if (rank <= entry->mftRank)
+        return;
+    SetEntry(index, entry, sequence, parent, name, units);
+    entry->mftRank = rank;
+}
+
+void NoteOldestRecord(PathIndex* index, uint64_t frn, uint64_t parent,
+                      const unsigned char* name, uint32_t units)
+{
+    PathEntry* entry = EntryFor(index, RecordNumber(frn));
+    if ((entry->flags & PATH_ENTRY_NOTED) != 0)
+        return;
+    SetEntry(index, entry, SequenceNumber(frn), parent, name, units);
+    entry->flags |= PATH_ENTRY_NOTED;
+}
+
+void ApplyRecord(PathIndex* index, uint64_t frn, uint64_t parent, const unsigned char* name,
+                 uint32_t units)
+{
+    SetEntry(index, EntryFor(index, RecordNumber(frn)), SequenceNumber(frn), parent, name, units);
+}
+
+size_t WriteParentPath(const PathIndex* index, uint64_t parent, char16_t* out)
+{
+    // The folders are met from the innermost up; their names are gathered first and
+    // written root first.
+    const PathEntry* chain[MAX_PATH_DEPTH];
+    uint32_t depth = 0;
+    uint64_t folder = parent;
+    const char* marker = nullptr;
+    while (RecordNumber(folder) != ROOT_RECORD) {
+        if (depth == MAX_PATH_DEPTH) {
+            marker = "loop";
+            break;
+        }
+        const PathEntry* entry = FindEntry(index, RecordNumber(folder));
+        uint16_t sequence = SequenceNumber(folder);
+        if (entry == nullptr || (entry->flags & PATH_ENTRY_KNOWN) == 0 ||
+            (sequence != 0 && entry->sequence != sequence)) {
+            marker = "unknown";
+            break;
+        }
+        chain[depth++] = entry;
+        folder = entry->parent;
+    }
+    size_t length = marker != nullptr ? WriteMarker(out, marker, folder) : 0;
+    for (uint32_t i = depth; i-- > 0;) {
+        out[length++] = u'\\';
+        for (uint16_t unit = 0; unit < chain[i]->nameUnits; ++unit)
+            out[length++] = index->names[chain[i]->nameAt + unit];
+    }
+    if (length == 0)
+        out[length++] = u'\\';
+    return length;
+}
