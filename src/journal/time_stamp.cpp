@@ -41,11 +41,17 @@ char* WriteFraction(char* out, uint64_t ticks)
     return WriteDecimalDigits(out, ticks % TICKS_PER_SECOND, 7);
 }
 
-}  // namespace
+// The date and time of the second written last: a journal holds many records a second.
+struct SecondText {
+    uint64_t second;
+    char text[24];
+    size_t length;
+};
 
-char* WriteIsoTimeStamp(char* out, uint64_t fileTime)
+SecondText lastSecond = {UINT64_MAX, {}, 0};
+
+char* WriteDateAndTime(char* out, uint64_t seconds)
 {
-    uint64_t seconds = fileTime / TICKS_PER_SECOND;
     uint64_t secondOfDay = seconds % SECONDS_PER_DAY;
     CivilDate date = DateOfDay(seconds / SECONDS_PER_DAY);
     out = WriteDecimalDigits(out, date.year, date.year > 9999 ? 5 : 4);
@@ -58,7 +64,19 @@ char* WriteIsoTimeStamp(char* out, uint64_t fileTime)
     *out++ = ':';
     out = WriteDecimalDigits(out, secondOfDay / 60 % 60, 2);
     *out++ = ':';
-    out = WriteDecimalDigits(out, secondOfDay % 60, 2);
+    return WriteDecimalDigits(out, secondOfDay % 60, 2);
+}
+
+}  // namespace
+
+char* WriteIsoTimeStamp(char* out, uint64_t fileTime)
+{
+    uint64_t seconds = fileTime / TICKS_PER_SECOND;
+    if (seconds != lastSecond.second) {
+        lastSecond.length = static_cast<size_t>(WriteDateAndTime(lastSecond.text, seconds) - lastSecond.text);
+        lastSecond.second = seconds;
+    }
+    out = WriteBytes(out, lastSecond.text, lastSecond.length);
     out = WriteFraction(out, fileTime);
     *out++ = 'Z';
     return out;

@@ -29,10 +29,9 @@ inline void CaptureOutput()
     SetOutputStream(CaptureFile());
 }
 
-inline std::string TakeOutput()
+// Everything written to the file, which is then closed.
+inline std::string ReadBack(FILE* file)
 {
-    FlushOutput();
-    FILE* file = CaptureFile();
     std::string text;
     std::rewind(file);
     char block[4096];
@@ -40,7 +39,37 @@ inline std::string TakeOutput()
     while ((got = std::fread(block, 1, sizeof block, file)) != 0)
         text.append(block, got);
     std::fclose(file);
+    return text;
+}
+
+inline std::string TakeOutput()
+{
+    FlushOutput();
+    std::string text = ReadBack(CaptureFile());
     CaptureFile() = nullptr;
     SetOutputStream(nullptr);
+    return text;
+}
+
+// The messages that go apart from the output (in the timeline formats), likewise.
+inline FILE*& MessageCaptureFile()
+{
+    static FILE* file = nullptr;
+    return file;
+}
+
+inline void CaptureMessages()
+{
+    if (MessageCaptureFile() != nullptr)
+        std::fclose(MessageCaptureFile());
+    MessageCaptureFile() = std::tmpfile();
+    SetMessageStream(MessageCaptureFile());
+}
+
+inline std::string TakeMessages()
+{
+    std::string text = ReadBack(MessageCaptureFile());
+    MessageCaptureFile() = nullptr;
+    SetMessageStream(nullptr);
     return text;
 }
