@@ -288,6 +288,29 @@ TEST(Formats, OnlyCsvWritesAHeader)
     }
 }
 
+// Standard output starts in text mode, which on Windows writes each line break as CR LF.
+// The formats leave it for binary output, so a line break inside a name stays one byte and
+// each line ends as the format says, once.
+TEST(Formats, WriteTheirOwnLineEndsOnAStreamOpenedInTextMode)
+{
+    const char* path = "timeline_text_mode.tmp";
+    FILE* stream = std::fopen(path, "w");
+    ASSERT_NE(stream, nullptr);
+    SetOutputStream(stream);
+    UseBinaryOutput();
+    UsnFields fields = Known();
+    fields.name = u"a\nb";
+    Bytes record = EncodeUsnRecord(fields);
+    for (const OutputOptions* options : {&CSV, &JSON})
+        DumpRecords(record.data(), static_cast<uint32_t>(record.size()), 0, *options);
+    FlushOutput();
+    SetOutputStream(nullptr);
+    std::fclose(stream);
+    std::string written = ReadBack(std::fopen(path, "rb"));
+    std::remove(path);
+    EXPECT_EQ(written, CsvRow("\"a\nb\"", 72) + "\r\n" + JsonObject("a\\u000ab", 72) + LINE_END);
+}
+
 // The walker in the formats: V2 and V3 records by their MajorVersion, with the checks of
 // the event line's walk and its messages, which go apart from the rows.
 struct FormatWalkCase {
