@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/output.h"
 #include "journal/record_walker.h"
@@ -79,7 +80,7 @@ bool JsonValue(JsonText& t, int depth);
 bool Utf8Sequence(JsonText& t)
 {
     unsigned char c = static_cast<unsigned char>(*t.p++);
-    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 2 - (c < 0xC2);
+    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
     if (c < 0xC2 || c > 0xF4)
         return false;
     uint32_t value = c & (0x3F >> more);
