@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
     FormatCase{"control characters, a zero unit among them",
                [](UsnFields& f) { f.name = Units({u'a', 0, u'\t', 0x1F, 0x7F, u'b'}); },
                CsvRow(std::string("\"a\0\t\x1f\x7f" "b\"", 8), 72),
-               JsonObject("a\\u0000\\u0009\\u001f\x7f" "b", 72),
+               JsonObject("a\\u0000\\u0009\\u001f\\u007fb", 72),
                BodyLine("a\\x00\\x09\\x1f\\x7fb")},
     FormatCase{"a bar and a backslash", [](UsnFields& f) { f.name = u"a|b\\c"; },
                CsvRow("a|b\\c", 72), JsonObject("a|b\\\\c", 72), BodyLine("a\\x7cb\\\\c")},

@@ -26,6 +26,7 @@ const FlagName ATTRIBUTE_NAMES[] = {
 };
 
 const size_t ATTRIBUTE_NAME_COUNT = sizeof ATTRIBUTE_NAMES / sizeof ATTRIBUTE_NAMES[0];
+const FlagNameIndex ATTRIBUTE_INDEX = IndexFlagNames(ATTRIBUTE_NAMES, ATTRIBUTE_NAME_COUNT);
 
 // The USN_SOURCE_ flags: who made a change that is not the user's own.
 const FlagName SOURCE_INFO_NAMES[] = {
@@ -36,3 +37,4 @@ const FlagName SOURCE_INFO_NAMES[] = {
 };
 
 const size_t SOURCE_INFO_NAME_COUNT = sizeof SOURCE_INFO_NAMES / sizeof SOURCE_INFO_NAMES[0];
+const FlagNameIndex SOURCE_INFO_INDEX = IndexFlagNames(SOURCE_INFO_NAMES, SOURCE_INFO_NAME_COUNT);

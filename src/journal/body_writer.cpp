@@ -1,38 +1,34 @@
 #include "journal/body_writer.h"
 
-#include <cstring>
-
 #include "base/format_text.h"
 #include "base/output.h"
-#include "base/utf8_text.h"
 #include "journal/attribute_names.h"
+#include "journal/name_text.h"
 #include "journal/reason_names.h"
 #include "journal/time_stamp.h"
-#include "journal/timeline_fields.h"
 #include "journal/usn_layout.h"
 
 namespace {
 
 // The bodyfile has no quoting: a '|' would split the line's fields and a line break the
-// line. Those, the other control characters and the backslash that introduces the escape
-// are written as \xNN (the backslash as \\), so every name reads back unchanged.
-char* WriteBodyName(char* out, const UsnRecord& record)
+// line. Those, the other control characters and DEL are written as \xNN, and the
+// backslash that starts these as \\, so every name reads back unchanged.
+char* EscapeBodyText(char* out, const char* text, const char* end)
 {
-    char text[NAME_UTF8_MAX];
-    const char* end = WriteUtf8(text, record.FileName, record.FileNameUnits);
-    for (const char* p = text; p != end; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
+    for (; text != end; ++text) {
+        unsigned char c = static_cast<unsigned char>(*text);
         if (c == '\\') {
-            *out++ = '\\';
-            *out++ = '\\';
+            out = WriteLiteral(out, "\\\\");
         } else if (c == '|' || c < 0x20 || c == 0x7F) {
             out = WriteHexDigits(WriteLiteral(out, "\\x"), c, 2);
         } else {
-            *out++ = static_cast<char>(c);
+            *out++ = *text;
         }
     }
     return out;
 }
+
+const NameEscape BODY_NAME = {'|', '\\', EscapeBodyText};
 
 // The mode The Sleuth Kit gives NTFS folders and files.
 const char DIRECTORY_MODE[] = "d/dr-xr-xr-x";
@@ -44,9 +40,9 @@ void WriteBodyRecord(const UsnRecord& record)
 {
     char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
     out = WriteLiteral(out, "0|");
-    out = WriteBodyName(out, record);
+    out = WriteName(out, record, BODY_NAME);
     out = WriteLiteral(out, " (");
-    out = WriteFlagNames(out, record.Reason, REASON_NAMES, REASON_NAME_COUNT, ' ');
+    out = WriteFlagNames(out, record.Reason, REASON_INDEX, ' ');
     out = WriteLiteral(out, ")|");
     out = WriteDecimal(out, record.FileReferenceNumber & FILE_REFERENCE_RECORD_MASK);
     *out++ = '-';

@@ -4,7 +4,7 @@
 
 #include "base/format_text.h"
 #include "base/output.h"
-#include "base/utf8_text.h"
+#include "journal/name_text.h"
 #include "journal/timeline_fields.h"
 
 namespace {
@@ -13,26 +13,23 @@ const char CSV_ROW_END[] = "\r\n";
 
 // A field is quoted when it holds a comma, a quote or a line break (or any other control
 // character, which some readers take for one); quotes inside are doubled.
-char* WriteCsvName(char* out, const UsnRecord& record)
+char* QuoteCsvText(char* out, const char* text, const char* end)
 {
-    char text[NAME_UTF8_MAX];
-    size_t length = static_cast<size_t>(WriteUtf8(text, record.FileName, record.FileNameUnits) - text);
-    bool quoted = false;
-    for (size_t i = 0; i < length && !quoted; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        quoted = c == ',' || c == '"' || c < 0x20 || c == 0x7F;
-    }
-    if (!quoted) {
-        return WriteBytes(out, text, length);
-    }
     *out++ = '"';
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] == '"')
+    for (; text != end; ++text) {
+        if (*text == '"')
             *out++ = '"';
-        *out++ = text[i];
+        *out++ = *text;
     }
     *out++ = '"';
     return out;
+}
+
+const NameEscape CSV_NAME = {',', '"', QuoteCsvText};
+
+char* WriteCsvName(char* out, const UsnRecord& record)
+{
+    return WriteName(out, record, CSV_NAME);
 }
 
 const FieldSyntax CSV_SYNTAX = {false, WriteCsvName};

@@ -37,8 +37,9 @@ void PrintRecord(const unsigned char* record)
 
     char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
     uint32_t reason = LoadU32(record + offsetof(UsnRecordV2Layout, Reason)) & EVENT_LINE_REASONS;
-    out = WriteFlagNames(out, reason, REASON_NAMES, REASON_NAME_COUNT, '|');
-    out = WriteHexDigits(WriteLiteral(out, " 0x"), LoadU64(record + offsetof(UsnRecordV2Layout, ParentFileReferenceNumber)), 16);
+    out = WriteFlagNames(out, reason, REASON_INDEX, '|');
+    uint64_t parent = LoadU64(record + offsetof(UsnRecordV2Layout, ParentFileReferenceNumber));
+    out = WriteHexDigits(WriteLiteral(out, " 0x"), parent, 16);
     *out++ = ' ';
     out = WriteName(out, name);
     *out++ = '\n';

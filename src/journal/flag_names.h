@@ -12,8 +12,17 @@ struct FlagName {
 
 #define FLAG_NAME(bit, name) { bit, name, sizeof(name) - 1 }
 
-// Writes the names of the table's flags set in `flags`, in table order, joined by
-// `separator`; bits the table does not name follow as one hexadecimal value
-// ("0x00000008"), so nothing set is left out. Writes nothing for 0.
-char* WriteFlagNames(char* out, uint32_t flags, const FlagName* table, size_t count, char separator);
+// A table's names by the position of their bit: a journal has millions of records, and
+// each is written by looking up only the bits it has.
+struct FlagNameIndex {
+    const FlagName* byBit[32];
+};
+
+// The table's flags must each be one bit.
+FlagNameIndex IndexFlagNames(const FlagName* table, size_t count);
+
+// Writes the names of the flags set in `flags`, lowest bit first, joined by `separator`;
+// bits the index does not name follow as one hexadecimal value ("0x00000008"), so nothing
+// set is left out. Writes nothing for 0.
+char* WriteFlagNames(char* out, uint32_t flags, const FlagNameIndex& names, char separator);
 

@@ -1,31 +1,36 @@
 #include "journal/json_writer.h"
 
-#include <cstring>
-
 #include "base/format_text.h"
 #include "base/output.h"
-#include "base/utf8_text.h"
+#include "journal/name_text.h"
 #include "journal/timeline_fields.h"
 
 namespace {
 
-// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
-char* WriteJsonName(char* out, const UsnRecord& record)
+// Quotes and backslashes after a backslash, control characters and DEL as \u00XX.
+char* EscapeJsonText(char* out, const char* text, const char* end)
 {
-    char text[NAME_UTF8_MAX];
-    const char* end = WriteUtf8(text, record.FileName, record.FileNameUnits);
-    *out++ = '"';
-    for (const char* p = text; p != end; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
+    for (; text != end; ++text) {
+        unsigned char c = static_cast<unsigned char>(*text);
         if (c == '"' || c == '\\') {
             *out++ = '\\';
-            *out++ = static_cast<char>(c);
-        } else if (c < 0x20) {
+            *out++ = *text;
+        } else if (c < 0x20 || c == 0x7F) {
             out = WriteHexDigits(WriteLiteral(out, "\\u00"), c, 2);
         } else {
-            *out++ = static_cast<char>(c);
+            *out++ = *text;
         }
     }
+    return out;
+}
+
+const NameEscape JSON_NAME = {'"', '\\', EscapeJsonText};
+
+// A JSON string, UTF-8.
+char* WriteJsonName(char* out, const UsnRecord& record)
+{
+    *out++ = '"';
+    out = WriteName(out, record, JSON_NAME);
     *out++ = '"';
     return out;
 }

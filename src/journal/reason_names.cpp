@@ -30,6 +30,7 @@ const FlagName REASON_NAMES[] = {
 };
 
 const size_t REASON_NAME_COUNT = sizeof REASON_NAMES / sizeof REASON_NAMES[0];
+const FlagNameIndex REASON_INDEX = IndexFlagNames(REASON_NAMES, REASON_NAME_COUNT);
 
 uint32_t ReasonBit(const char* name)
 {

@@ -9,6 +9,7 @@
 // Every flag Windows documents, in the order of their bits.
 extern const FlagName REASON_NAMES[];
 extern const size_t REASON_NAME_COUNT;
+extern const FlagNameIndex REASON_INDEX;
 
 // The flags the event line names; the others are never written on it.
 const uint32_t EVENT_LINE_REASONS = 0x803FFF77;

@@ -1,5 +1,7 @@
 #include "journal/time_stamp.h"
 
+#include <cstring>
+
 #include "base/format_text.h"
 
 namespace {
@@ -76,7 +78,9 @@ char* WriteIsoTimeStamp(char* out, uint64_t fileTime)
         lastSecond.length = static_cast<size_t>(WriteDateAndTime(lastSecond.text, seconds) - lastSecond.text);
         lastSecond.second = seconds;
     }
-    out = WriteBytes(out, lastSecond.text, lastSecond.length);
+    // The whole array, a size the compiler copies in place; only its length counts.
+    std::memcpy(out, lastSecond.text, sizeof lastSecond.text);
+    out += lastSecond.length;
     out = WriteFraction(out, fileTime);
     *out++ = 'Z';
     return out;

@@ -69,11 +69,10 @@ char* WriteFileId(char* out, uint64_t low, uint64_t high, bool wide, const Field
     return Quote(out, syntax);
 }
 
-char* WriteFlags(char* out, uint32_t flags, const FlagName* table, size_t count,
-                 const FieldSyntax& syntax)
+char* WriteFlags(char* out, uint32_t flags, const FlagNameIndex& names, const FieldSyntax& syntax)
 {
     out = Quote(out, syntax);
-    out = WriteFlagNames(out, flags, table, count, '|');
+    out = WriteFlagNames(out, flags, names, '|');
     return Quote(out, syntax);
 }
 
@@ -114,9 +113,9 @@ char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& synt
     out = Key(out, FIELD_NAME, syntax);
     out = syntax.writeName(out, r);
     out = Key(out, FIELD_REASON, syntax);
-    out = WriteFlags(out, r.Reason, REASON_NAMES, REASON_NAME_COUNT, syntax);
+    out = WriteFlags(out, r.Reason, REASON_INDEX, syntax);
     out = Key(out, FIELD_FILE_ATTRIBUTES, syntax);
-    out = WriteFlags(out, r.FileAttributes, ATTRIBUTE_NAMES, ATTRIBUTE_NAME_COUNT, syntax);
+    out = WriteFlags(out, r.FileAttributes, ATTRIBUTE_INDEX, syntax);
     out = Key(out, FIELD_FILE_ENTRY, syntax);
     out = WriteDecimal(out, r.FileReferenceNumber & FILE_REFERENCE_RECORD_MASK);
     out = Key(out, FIELD_FILE_SEQUENCE, syntax);
@@ -130,7 +129,7 @@ char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& synt
     out = Key(out, FIELD_PARENT_FILE_REFERENCE_NUMBER, syntax);
     out = WriteFileId(out, r.ParentFileReferenceNumber, r.ParentFileReferenceNumberHigh, wideIds, syntax);
     out = Key(out, FIELD_SOURCE_INFO, syntax);
-    out = WriteFlags(out, r.SourceInfo, SOURCE_INFO_NAMES, SOURCE_INFO_NAME_COUNT, syntax);
+    out = WriteFlags(out, r.SourceInfo, SOURCE_INFO_INDEX, syntax);
     out = Key(out, FIELD_SECURITY_ID, syntax);
     out = WriteDecimal(out, r.SecurityId);
     out = Key(out, FIELD_MAJOR_VERSION, syntax);

@@ -18,6 +18,3 @@ struct FieldSyntax {
 
 // The values, separated by commas, after the format's key where it has keys.
 char* WriteTimelineFields(char* out, const UsnRecord& record, const FieldSyntax& syntax);
-
-// The longest UTF-8 text of a name: 255 units at three bytes each.
-const size_t NAME_UTF8_MAX = 3 * 255;
