@@ -96,9 +96,7 @@ class OptionTest : public testing::TestWithParam<OptionCase> {};
 TEST_P(OptionTest, KeepsTheFormsAndChoosesTheOutput)
 {
     const OptionCase& c = GetParam();
-    ResetFake();
-    Fake().arguments = {WIDE("jrnlpeek.exe")};
-    Fake().arguments.insert(Fake().arguments.end(), c.arguments.begin(), c.arguments.end());
+    ResetFake(c.arguments);
     Fake().files = c.files;
     Fake().openError = c.openError;
     ScriptJournal();

@@ -12,32 +12,21 @@ import io
 import json
 import os
 import re
-import shutil
 import subprocess
 import sys
 
-from harness import Images, Results
+from harness import Results, fresh_images
+from usn_decode import REASONS as EVENT_LINE_REASONS
 
 ROOT = 0x0005000000000005
 FILE = 0x0005000000000040
 OTHER = 0x0003000000000041
 
-# The names of the flags as Windows documents them, written out here apart from the
-# program's tables.
-REASONS = [
-    (0x00000001, "DATA_OVERWRITE"), (0x00000002, "DATA_EXTEND"),
-    (0x00000004, "DATA_TRUNCATION"), (0x00000010, "NAMED_DATA_OVERWRITE"),
-    (0x00000020, "NAMED_DATA_EXTEND"), (0x00000040, "NAMED_DATA_TRUNCATION"),
-    (0x00000100, "FILE_CREATE"), (0x00000200, "FILE_DELETE"), (0x00000400, "EA_CHANGE"),
-    (0x00000800, "SECURITY_CHANGE"), (0x00001000, "RENAME_OLD_NAME"),
-    (0x00002000, "RENAME_NEW_NAME"), (0x00004000, "INDEXABLE_CHANGE"),
-    (0x00008000, "BASIC_INFO_CHANGE"), (0x00010000, "HARD_LINK_CHANGE"),
-    (0x00020000, "COMPRESSION_CHANGE"), (0x00040000, "ENCRYPTION_CHANGE"),
-    (0x00080000, "OBJECT_ID_CHANGE"), (0x00100000, "REPARSE_POINT_CHANGE"),
-    (0x00200000, "STREAM_CHANGE"), (0x00400000, "TRANSACTED_CHANGE"),
-    (0x00800000, "INTEGRITY_CHANGE"), (0x01000000, "DESIRED_STORAGE_CLASS_CHANGE"),
-    (0x80000000, "CLOSE"),
-]
+# The names of the flags as Windows documents them, written out apart from the program's
+# tables: the event line's reasons and the three it leaves out.
+REASONS = sorted(EVENT_LINE_REASONS + [
+    (0x00400000, "TRANSACTED_CHANGE"), (0x00800000, "INTEGRITY_CHANGE"),
+    (0x01000000, "DESIRED_STORAGE_CLASS_CHANGE")])
 ATTRIBUTES = [
     (0x1, "READONLY"), (0x2, "HIDDEN"), (0x4, "SYSTEM"), (0x10, "DIRECTORY"), (0x20, "ARCHIVE"),
     (0x40, "DEVICE"), (0x80, "NORMAL"), (0x100, "TEMPORARY"), (0x200, "SPARSE_FILE"),
@@ -301,9 +290,7 @@ def check_messages_apart(results, program, work):
 
 def main():
     program, mkjournal, work = sys.argv[1:4]
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    images = Images(mkjournal, work)
+    images = fresh_images(mkjournal, work)
     results = Results()
     image = images.journal(description())
 

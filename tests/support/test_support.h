@@ -21,12 +21,18 @@ inline FILE*& CaptureFile()
     return file;
 }
 
+// An empty temporary file in the slot, closing the one an unfinished test left there.
+inline FILE* FreshCapture(FILE*& file)
+{
+    if (file != nullptr)
+        std::fclose(file);
+    file = std::tmpfile();
+    return file;
+}
+
 inline void CaptureOutput()
 {
-    if (CaptureFile() != nullptr)
-        std::fclose(CaptureFile());
-    CaptureFile() = std::tmpfile();
-    SetOutputStream(CaptureFile());
+    SetOutputStream(FreshCapture(CaptureFile()));
 }
 
 // Everything written to the file, which is then closed.
@@ -60,10 +66,7 @@ inline FILE*& MessageCaptureFile()
 
 inline void CaptureMessages()
 {
-    if (MessageCaptureFile() != nullptr)
-        std::fclose(MessageCaptureFile());
-    MessageCaptureFile() = std::tmpfile();
-    SetMessageStream(MessageCaptureFile());
+    SetMessageStream(FreshCapture(MessageCaptureFile()));
 }
 
 inline std::string TakeMessages()
