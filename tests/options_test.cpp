@@ -173,6 +173,8 @@ INSTANTIATE_TEST_SUITE_P(Forms, OptionTest, testing::Values(
                "Error 87: unknown option --b\xc3\xa9.\n", 1},
     OptionCase{{WIDE("--csv"), WIDE("C:"), WIDE("--json")}, {}, "",
                "Error 87: --json cannot be used with --csv.\n", 1},
+    OptionCase{{WIDE("--bogus"), WIDE("--csv"), WIDE("--json"), WIDE("--other")}, {}, "",
+               "Error 87: unknown option --bogus.\n", 1},
     // Help and version, whatever else is given.
     OptionCase{{WIDE("--help")}, {}, HELP, "", 0},
     OptionCase{{WIDE("C:"), WIDE("5"), WIDE("6"), WIDE("--help")}, {}, HELP, "", 0},

@@ -44,6 +44,9 @@ OptionResult TakeOptions(int count, WideChar** arguments, CommandOptions* option
 {
     *options = CommandOptions{EVENT_LINE_OUTPUT, false, false, false};
     plain->clear();
+    // The first problem is reported, after every option was read: whether messages go to
+    // standard error depends on the format asked for anywhere on the line.
+    OptionResult result = {OPTION_OK, nullptr, nullptr};
     const WideChar* formatOption = nullptr;
     bool optionsEnded = false;
     for (int i = 0; i < count; ++i) {
@@ -58,19 +61,24 @@ OptionResult TakeOptions(int count, WideChar** arguments, CommandOptions* option
             continue;
         }
         const Option* option = FindOption(argument);
-        if (option == nullptr)
-            return {OPTION_UNKNOWN, argument, nullptr};
+        if (option == nullptr) {
+            if (result.problem == OPTION_OK)
+                result = {OPTION_UNKNOWN, argument, nullptr};
+            continue;
+        }
         switch (option->kind) {
         case KIND_FORMAT:
-            if (formatOption != nullptr && options->output.format != option->format)
-                return {OPTION_SECOND_FORMAT, argument, formatOption};
-            options->output.format = option->format;
-            formatOption = argument;
+            if (formatOption == nullptr) {
+                options->output.format = option->format;
+                formatOption = argument;
+            } else if (options->output.format != option->format && result.problem == OPTION_OK) {
+                result = {OPTION_SECOND_FORMAT, argument, formatOption};
+            }
             break;
         case KIND_VERBOSE: options->verbose = true; break;
         case KIND_HELP: options->help = true; break;
         case KIND_VERSION: options->version = true; break;
         }
     }
-    return {OPTION_OK, nullptr, nullptr};
+    return result;
 }
