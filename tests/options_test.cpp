@@ -104,7 +104,9 @@ TEST_P(OptionTest, KeepsTheFormsAndChoosesTheOutput)
     CaptureOutput();
     CaptureMessages();
     int status = JrnlpeekMain(0, nullptr);
-    std::string expected = c.output == USAGE ? UsageScreen() : c.output == HELP ? HelpScreen() : c.output;
+    std::string expected = c.output == USAGE ? UsageScreen()
+                         : c.output == HELP  ? HelpScreen()
+                                             : c.output;
     EXPECT_EQ(TakeOutput(), expected);
     EXPECT_EQ(TakeMessages(), c.messages);
     EXPECT_EQ(status, c.status);

@@ -146,7 +146,8 @@ const std::string ALL_ATTRIBUTES =
     "NO_SCRUB_DATA|RECALL_ON_OPEN|PINNED|UNPINNED|RECALL_ON_DATA_ACCESS|0xffa00008";
 
 const std::string ALL_SOURCES =
-    "DATA_MANAGEMENT|AUXILIARY_DATA|REPLICATION_MANAGEMENT|CLIENT_REPLICATION_MANAGEMENT|0xfffffff0";
+    "DATA_MANAGEMENT|AUXILIARY_DATA|REPLICATION_MANAGEMENT|CLIENT_REPLICATION_MANAGEMENT|"
+    "0xfffffff0";
 
 std::string Spaced(std::string names)
 {
@@ -222,6 +223,19 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                "\"SecurityId\":263,\"MajorVersion\":2,\"MinorVersion\":0,\"RecordLength\":80}",
                "0|file.txt (FILE_CREATE CLOSE)|64-1|r/rrwxrwxrwx|0|0|0|-11644473600.0000000"
                "|-11644473600.0000000|-11644473600.0000000|-11644473600.0000000"},
+    FormatCase{"the largest time stamp",
+               [](UsnFields& f) { f.timeStamp = -1; },  // all 64 bits set
+               "4096,60056-05-28T05:36:10.9551615Z,file.txt,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
+               "0x0001000000000040,0x0005000000000005,,263,2,0,80",
+               "{\"Usn\":4096,\"TimeStamp\":\"60056-05-28T05:36:10.9551615Z\","
+               "\"Name\":\"file.txt\","
+               "\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
+               "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
+               "\"FileReferenceNumber\":\"0x0001000000000040\","
+               "\"ParentFileReferenceNumber\":\"0x0005000000000005\",\"SourceInfo\":\"\","
+               "\"SecurityId\":263,\"MajorVersion\":2,\"MinorVersion\":0,\"RecordLength\":80}",
+               "0|file.txt (FILE_CREATE CLOSE)|64-1|r/rrwxrwxrwx|0|0|0|1833029933770.9551615"
+               "|1833029933770.9551615|1833029933770.9551615|1833029933770.9551615"},
     FormatCase{"a comma", [](UsnFields& f) { f.name = u"a,b.txt"; },
                CsvRow("\"a,b.txt\"", 80), JsonObject("a,b.txt", 80), BodyLine("a,b.txt")},
     FormatCase{"quotes", [](UsnFields& f) { f.name = u"say \"hi\""; },

@@ -32,7 +32,8 @@ CivilDate DateOfDay(uint64_t daysSince1601)
     uint64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
     CivilDate date;
     date.day = static_cast<unsigned>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    date.month = static_cast<unsigned>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+    date.month = static_cast<unsigned>(monthFromMarch < 10 ? monthFromMarch + 3
+                                                           : monthFromMarch - 9);
     date.year = era * 400 + yearOfEra + (date.month <= 2 ? 1 : 0);
     return date;
 }
@@ -75,7 +76,8 @@ char* WriteIsoTimeStamp(char* out, uint64_t fileTime)
 {
     uint64_t seconds = fileTime / TICKS_PER_SECOND;
     if (seconds != lastSecond.second) {
-        lastSecond.length = static_cast<size_t>(WriteDateAndTime(lastSecond.text, seconds) - lastSecond.text);
+        char* end = WriteDateAndTime(lastSecond.text, seconds);
+        lastSecond.length = static_cast<size_t>(end - lastSecond.text);
         lastSecond.second = seconds;
     }
     // The whole array, a size the compiler copies in place; only its length counts.

@@ -98,7 +98,8 @@ const char* const TIMELINE_FIELD_NAMES[] = {
 };
 
 const size_t TIMELINE_FIELD_COUNT = sizeof TIMELINE_FIELD_NAMES / sizeof TIMELINE_FIELD_NAMES[0];
-static_assert(sizeof TIMELINE_FIELD_NAMES / sizeof TIMELINE_FIELD_NAMES[0] == FIELD_RECORD_LENGTH + 1,
+static_assert(sizeof TIMELINE_FIELD_NAMES / sizeof TIMELINE_FIELD_NAMES[0] ==
+                  FIELD_RECORD_LENGTH + 1,
               "a name for every field");
 
 char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& syntax)
@@ -127,7 +128,8 @@ char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& synt
     out = Key(out, FIELD_FILE_REFERENCE_NUMBER, syntax);
     out = WriteFileId(out, r.FileReferenceNumber, r.FileReferenceNumberHigh, wideIds, syntax);
     out = Key(out, FIELD_PARENT_FILE_REFERENCE_NUMBER, syntax);
-    out = WriteFileId(out, r.ParentFileReferenceNumber, r.ParentFileReferenceNumberHigh, wideIds, syntax);
+    out = WriteFileId(out, r.ParentFileReferenceNumber, r.ParentFileReferenceNumberHigh, wideIds,
+                      syntax);
     out = Key(out, FIELD_SOURCE_INFO, syntax);
     out = WriteFlags(out, r.SourceInfo, SOURCE_INFO_INDEX, syntax);
     out = Key(out, FIELD_SECURITY_ID, syntax);

@@ -47,15 +47,18 @@ void DecodeUsnRecord(const unsigned char* record, const UsnRecordShape& shape, U
     fields->MajorVersion = LoadU16(record + offsetof(V2, MajorVersion));
     fields->MinorVersion = LoadU16(record + offsetof(V2, MinorVersion));
     if (shape.wideIds) {
-        fields->FileReferenceNumber = LoadU64(record + offsetof(V3, FileReferenceNumber));
-        fields->FileReferenceNumberHigh = LoadU64(record + offsetof(V3, FileReferenceNumber) + 8);
-        fields->ParentFileReferenceNumber = LoadU64(record + offsetof(V3, ParentFileReferenceNumber));
-        fields->ParentFileReferenceNumberHigh = LoadU64(record + offsetof(V3, ParentFileReferenceNumber) + 8);
+        const unsigned char* file = record + offsetof(V3, FileReferenceNumber);
+        const unsigned char* parent = record + offsetof(V3, ParentFileReferenceNumber);
+        fields->FileReferenceNumber = LoadU64(file);
+        fields->FileReferenceNumberHigh = LoadU64(file + 8);
+        fields->ParentFileReferenceNumber = LoadU64(parent);
+        fields->ParentFileReferenceNumberHigh = LoadU64(parent + 8);
         DecodeCommonFields(record, offsetof(V3, Usn) - offsetof(V2, Usn), fields);
     } else {
         fields->FileReferenceNumber = LoadU64(record + offsetof(V2, FileReferenceNumber));
         fields->FileReferenceNumberHigh = 0;
-        fields->ParentFileReferenceNumber = LoadU64(record + offsetof(V2, ParentFileReferenceNumber));
+        fields->ParentFileReferenceNumber =
+            LoadU64(record + offsetof(V2, ParentFileReferenceNumber));
         fields->ParentFileReferenceNumberHigh = 0;
         DecodeCommonFields(record, 0, fields);
     }

@@ -86,7 +86,8 @@ def usnjls_fields(raw):
         seconds, nanoseconds = epoch.split(".")
         records.append({
             "version": version, "RecordLength": int(length), "file": entry, "parent": parent,
-            "Usn": int(usn), "ticks": (int(seconds) + 11644473600) * 10 ** 7 + int(nanoseconds) // 100,
+            "Usn": int(usn),
+            "ticks": (int(seconds) + 11644473600) * 10 ** 7 + int(nanoseconds) // 100,
             "Reason": int(reason), "SourceInfo": int(source), "SecurityId": int(security),
             "FileAttributes": int(attributes), "Name": name})
     return records
