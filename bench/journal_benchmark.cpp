@@ -1,5 +1,6 @@
 // The hot path without the disk: one full USN buffer of typical records, walked and
-// printed to /dev/null, as the journal reader does for every read.
+// printed to /dev/null, as the journal reader does for every read, as event lines and in
+// each timeline format.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -40,13 +41,14 @@ size_t CountRecords(const Bytes& records)
     return count;
 }
 
-void WalkBuffer(benchmark::State& state, uint64_t target)
+void WalkBuffer(benchmark::State& state, uint64_t target,
+                const OutputOptions& options = EVENT_LINE_OUTPUT)
 {
     FILE* sink = std::fopen("/dev/null", "w");
     SetOutputStream(sink);
     Bytes records = FullBuffer();
     for (auto _ : state)
-        DumpRecords(records.data(), static_cast<uint32_t>(records.size()), target);
+        DumpRecords(records.data(), static_cast<uint32_t>(records.size()), target, options);
     FlushOutput();
     SetOutputStream(nullptr);
     std::fclose(sink);
@@ -62,6 +64,22 @@ void BM_WalkEveryRecord(benchmark::State& state)
 void BM_WalkForOneFile(benchmark::State& state)
 {
     WalkBuffer(state, 0x0001000000000041);
+}
+
+// Every field of every record, in each timeline format.
+void BM_WalkEveryRecordAsCsv(benchmark::State& state)
+{
+    WalkBuffer(state, 0, {OUTPUT_CSV});
+}
+
+void BM_WalkEveryRecordAsJson(benchmark::State& state)
+{
+    WalkBuffer(state, 0, {OUTPUT_JSON});
+}
+
+void BM_WalkEveryRecordAsBody(benchmark::State& state)
+{
+    WalkBuffer(state, 0, {OUTPUT_BODY});
 }
 
 void BM_PrintRecord(benchmark::State& state)
@@ -82,4 +100,7 @@ void BM_PrintRecord(benchmark::State& state)
 
 BENCHMARK(BM_WalkEveryRecord);
 BENCHMARK(BM_WalkForOneFile);
+BENCHMARK(BM_WalkEveryRecordAsCsv);
+BENCHMARK(BM_WalkEveryRecordAsJson);
+BENCHMARK(BM_WalkEveryRecordAsBody);
 BENCHMARK(BM_PrintRecord);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-job speed and memory of jrnlpeek beside The Sleuth Kit's usnjls (the same job)
-# and icat (a bare copy of the $J stream, the floor for any reader of the image).
-# Makes the images with the fixture tool, runs the three tools alternately several
+# and icat (a bare copy of the $J stream, the floor for any reader of the image); and of
+# jrnlpeek --csv (every field of every record) beside usnjls -m (its every-field output).
+# Makes the images with the fixture tool, runs the tools alternately several
 # times each, and prints medians, ratios and peak resident memory.
 #
 #   bench/run_bench.sh [RUNS]        (default 5 runs; images are kept in build/bench)
@@ -62,6 +63,7 @@ measure() {
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
+tools=(jrnlpeek jrnlpeek-target jrnlpeek-csv usnjls usnjls-m icat)
 printf '%-14s %-22s %9s %9s %11s %11s\n' image tool seconds peak-MB vs-usnjls vs-icat
 for entry in "${images[@]}"; do
   set -- $entry
@@ -71,11 +73,13 @@ for entry in "${images[@]}"; do
   stream=$(j_stream "$image")
   declare -A times=() mems=()
   for ((i = 0; i < runs; i++)); do
-    for tool in jrnlpeek jrnlpeek-target usnjls icat; do
+    for tool in "${tools[@]}"; do
       case $tool in
         jrnlpeek) result=$(measure "$jrnlpeek" "$image") ;;
         jrnlpeek-target) result=$(measure "$jrnlpeek" "$image" 0x0007000000000077) ;;
+        jrnlpeek-csv) result=$(measure "$jrnlpeek" --csv "$image") ;;
         usnjls) result=$(measure usnjls "$image") ;;
+        usnjls-m) result=$(measure usnjls -m "$image") ;;
         icat) result=$(measure icat "$image" "$stream") ;;
       esac
       times[$tool]+="${result% *} "
@@ -83,14 +87,17 @@ for entry in "${images[@]}"; do
     done
   done
   declare -A med=() peak=()
-  for tool in jrnlpeek jrnlpeek-target usnjls icat; do
+  for tool in "${tools[@]}"; do
     med[$tool]=$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)
     peak[$tool]=$(tr ' ' '\n' <<<"${mems[$tool]}" | grep . | sort -n | tail -1)
   done
-  for tool in jrnlpeek jrnlpeek-target usnjls icat; do
+  for tool in "${tools[@]}"; do
     ratio_u=- ratio_i=-
     if [[ $tool == jrnlpeek* ]]; then
-      ratio_u=$(awk -v a="${med[$tool]}" -v b="${med[usnjls]}" 'BEGIN {printf "%.2f", a / b}')
+      # The formats do the job of usnjls -m, the event line that of plain usnjls.
+      peer=usnjls
+      [ "$tool" = jrnlpeek-csv ] && peer=usnjls-m
+      ratio_u=$(awk -v a="${med[$tool]}" -v b="${med[$peer]}" 'BEGIN {printf "%.2f", a / b}')
       ratio_i=$(awk -v a="${med[$tool]}" -v b="${med[icat]}" 'BEGIN {printf "%.2f", a / b}')
     fi
     printf '%-14s %-22s %9s %9.1f %11s %11s\n' "$name" "$tool" "${med[$tool]}" \

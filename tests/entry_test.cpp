@@ -51,9 +51,7 @@ class FormTest : public testing::TestWithParam<FormCase> {};
 TEST_P(FormTest, ChoosesVolumeAndTarget)
 {
     const FormCase& c = GetParam();
-    ResetFake();
-    Fake().arguments = {WIDE("jrnlpeek.exe")};
-    Fake().arguments.insert(Fake().arguments.end(), c.arguments.begin(), c.arguments.end());
+    ResetFake(c.arguments);
     Fake().files = c.files;
     Fake().openError = c.openError;
     ScriptJournal();

@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "base/windows_errors.h"
 
@@ -15,6 +19,8 @@ char outputBuffer[OUTPUT_BUFFER_SIZE];
 size_t outputUsed = 0;
 FILE* outputStream = nullptr;  // standard output until a test says otherwise
 bool outputFailed = false;
+bool messagesSeparate = false;
+FILE* messageStream = nullptr;  // standard error until a test says otherwise
 uint32_t outputError = 0;
 
 // errno of a failed write, as the Windows code a user of either build would see.
@@ -70,9 +76,16 @@ void WriteText(const char* text)
 
 void PrintMessage(const char* format, ...)
 {
-    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
     va_list values;
     va_start(values, format);
+    if (messagesSeparate) {
+        FILE* stream = messageStream ? messageStream : stderr;
+        std::vfprintf(stream, format, values);
+        std::fputc('\n', stream);
+        va_end(values);
+        return;
+    }
+    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
     int length = std::vsnprintf(out, OUTPUT_RESERVE_MAX - 1, format, values);
     va_end(values);
     if (length < 0)
@@ -81,6 +94,25 @@ void PrintMessage(const char* format, ...)
         length = static_cast<int>(OUTPUT_RESERVE_MAX - 2);
     out[length] = '\n';
     CommitOutput(out + length + 1);
+}
+
+void SeparateMessages(bool separate)
+{
+    messagesSeparate = separate;
+}
+
+void SetMessageStream(FILE* stream)
+{
+    messageStream = stream;
+}
+
+void UseBinaryOutput()
+{
+#ifdef _WIN32
+    FILE* stream = outputStream ? outputStream : stdout;
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
+#endif
 }
 
 bool FlushOutput()

@@ -24,6 +24,22 @@ void PrintMessage(const char* format, ...)
 #endif
     ;
 
+// Messages (PrintMessage) go into the output with everything else, unless the output is
+// for machines to read: then they go to the message stream, standard error, instead.
+void SeparateMessages(bool separate);
+// Where separated messages go; standard error unless a test says otherwise.
+void SetMessageStream(FILE* stream);
+
+// Output that is read by machines is written byte for byte: on Windows the stream leaves
+// text mode, which would turn a line break inside a file name into CR LF. Lines then end
+// with OUTPUT_LINE_END, the platform's own line end, written out in full.
+void UseBinaryOutput();
+#ifdef _WIN32
+const char OUTPUT_LINE_END[] = "\r\n";
+#else
+const char OUTPUT_LINE_END[] = "\n";
+#endif
+
 // Writes what is buffered. False once any write to the stream has failed: from then on
 // output is dropped and the run must not report success.
 bool FlushOutput();

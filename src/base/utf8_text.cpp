@@ -1,5 +1,7 @@
 #include "base/utf8_text.h"
 
+#include "base/little_endian.h"
+
 namespace {
 
 const char16_t ESCAPE_BASE = 0xDC00;
@@ -35,6 +37,27 @@ int DecodeSequence(const unsigned char* p, char32_t* codePoint)
         return 0;
     *codePoint = value;
     return length;
+}
+
+// The UTF-8 bytes of one code point.
+char* WriteCodePoint(char* out, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        *out++ = static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        *out++ = static_cast<char>(0xC0 | codePoint >> 6);
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | codePoint >> 12);
+        *out++ = static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | codePoint >> 18);
+        *out++ = static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return out;
 }
 
 }  // namespace
@@ -76,21 +99,30 @@ std::string EncodeUtf8(const char16_t* text)
             codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[1] - 0xDC00);
             ++text;
         }
-        if (codePoint < 0x80) {
-            narrow += static_cast<char>(codePoint);
-        } else if (codePoint < 0x800) {
-            narrow += static_cast<char>(0xC0 | codePoint >> 6);
-            narrow += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else if (codePoint < 0x10000) {
-            narrow += static_cast<char>(0xE0 | codePoint >> 12);
-            narrow += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-            narrow += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else {
-            narrow += static_cast<char>(0xF0 | codePoint >> 18);
-            narrow += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
-            narrow += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-            narrow += static_cast<char>(0x80 | (codePoint & 0x3F));
-        }
+        char bytes[4];
+        narrow.append(bytes, static_cast<size_t>(WriteCodePoint(bytes, codePoint) - bytes));
     }
     return narrow;
+}
+
+char* WriteUtf8(char* out, const unsigned char* utf16, size_t units)
+{
+    for (size_t i = 0; i < units; ++i) {
+        char32_t codePoint = LoadU16(utf16 + 2 * i);
+        if (codePoint < 0x80) {
+            *out++ = static_cast<char>(codePoint);
+            continue;
+        }
+        if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
+            char32_t low = i + 1 < units ? LoadU16(utf16 + 2 * i + 2) : 0;
+            if (codePoint <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
+                codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            } else {
+                codePoint = 0xFFFD;
+            }
+        }
+        out = WriteCodePoint(out, codePoint);
+    }
+    return out;
 }

@@ -1,9 +1,15 @@
 #include "cli/entry.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "base/diagnostics.h"
 #include "base/output.h"
+#include "base/utf8_text.h"
+#include "base/windows_errors.h"
 #include "cli/frn_parser.h"
+#include "cli/options.h"
 #include "cli/usage.h"
 #include "volume/journal_reader.h"
 #include "volume/volume_ops.h"
@@ -11,11 +17,6 @@
 namespace {
 
 const int VOLUME_PATH_UNITS = 260;
-
-bool IsAsciiLetter(WideChar unit)
-{
-    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z');
-}
 
 // "C:" and anything after it names the volume "\\.\C:".
 bool IsDriveLetter(const WideChar* text)
@@ -38,7 +39,33 @@ uint64_t LookUpTarget(const WideChar* path)
     return frn;
 }
 
-int Run(int count, WideChar** arguments)
+// An argument as UTF-8, for a message that names it.
+std::string Utf8Text(const WideChar* text)
+{
+    std::string bytes;
+    for (; *text != 0; ++text) {
+        bytes += static_cast<char>(*text & 0xFF);
+        bytes += static_cast<char>(*text >> 8 & 0xFF);
+    }
+    std::string utf8(3 * bytes.size() / 2, '\0');
+    const unsigned char* units = reinterpret_cast<const unsigned char*>(bytes.data());
+    utf8.resize(static_cast<size_t>(WriteUtf8(&utf8[0], units, bytes.size() / 2) - &utf8[0]));
+    return utf8;
+}
+
+bool ReportOptionProblem(const OptionResult& result)
+{
+    if (result.problem == OPTION_UNKNOWN)
+        PrintMessage("Error %u: unknown option %s.", WIN_ERROR_INVALID_PARAMETER,
+                     Utf8Text(result.argument).c_str());
+    else if (result.problem == OPTION_SECOND_FORMAT)
+        PrintMessage("Error %u: %s cannot be used with %s.", WIN_ERROR_INVALID_PARAMETER,
+                     Utf8Text(result.argument).c_str(), Utf8Text(result.earlier).c_str());
+    return result.problem != OPTION_OK;
+}
+
+// The command forms, on the arguments that are not options.
+int RunForms(int count, WideChar** arguments, const OutputOptions& output)
 {
     uint64_t targetFrn = 0;
     const WideChar* volumeArgument;
@@ -70,7 +97,32 @@ int Run(int count, WideChar** arguments)
         volumePath[4] = volumeArgument[0];
         volumeArgument = volumePath;
     }
-    return DumpJournal(volumeArgument, targetFrn);
+    if (output.format != OUTPUT_EVENT_LINE)
+        UseBinaryOutput();
+    return DumpJournal(volumeArgument, targetFrn, output);
+}
+
+int Run(int count, WideChar** arguments)
+{
+    CommandOptions options;
+    std::vector<WideChar*> plain;
+    OptionResult result = TakeOptions(count, arguments, &options, &plain);
+    // The formats' output is for machines: every message then goes to standard error.
+    SeparateMessages(options.output.format != OUTPUT_EVENT_LINE);
+    EnableDiagnostics(options.verbose);
+    if (ReportOptionProblem(result))
+        return 1;
+    if (options.help) {
+        PrintUsage();
+        PrintOptions();
+        return 0;
+    }
+    if (options.version) {
+        PrintVersion();
+        return 0;
+    }
+    plain.push_back(nullptr);  // the list ends as the platform's does
+    return RunForms(static_cast<int>(plain.size()) - 1, plain.data(), options.output);
 }
 
 }  // namespace

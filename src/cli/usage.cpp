@@ -34,3 +34,25 @@ void PrintUsage()
         "\tFor example:\n"
         "\tjrnlpeek.exe C:\\windows\\explorer.exe\n");
 }
+
+void PrintOptions()
+{
+    WriteText(
+        "\n"
+        "Options:\n"
+        "\t--csv      Every field of every record as CSV (RFC 4180) with a header row.\n"
+        "\t--json     Every field of every record as JSON Lines, one object a line.\n"
+        "\t--body     A bodyfile of the records for The Sleuth Kit's mactime.\n"
+        "\t--verbose  Why a volume or journal was refused or a part skipped, on\n"
+        "\t           standard error.\n"
+        "\t--help     This screen.\n"
+        "\t--version  The program's name and version.\n"
+        "\t--         Ends the options, for a volume path that starts with --.\n"
+        "\tOptions may stand before or after the other arguments. With --csv, --json\n"
+        "\tor --body every message goes to standard error.\n");
+}
+
+void PrintVersion()
+{
+    WriteText("jrnlpeek " JRNLPEEK_VERSION "\n");
+}

@@ -3,41 +3,15 @@
 #include <cstring>
 
 #include "base/little_endian.h"
+#include "base/format_text.h"
 #include "base/output.h"
 #include "journal/reason_names.h"
 #include "journal/usn_layout.h"
 
 namespace {
 
-const char HEX_DIGITS[] = "0123456789abcdef";
-
 // The name buffer: a name of at most 255 units and its terminator.
 const uint32_t NAME_BUFFER_UNITS = 260;
-
-char* WriteReasons(char* out, uint32_t reason)
-{
-    const char* lineStart = out;
-    reason &= EVENT_LINE_REASONS;
-    for (size_t i = 0; reason != 0 && i < REASON_NAME_COUNT; ++i) {
-        const ReasonName& row = REASON_NAMES[i];
-        if ((reason & row.bit) == 0)
-            continue;
-        if (out != lineStart)
-            *out++ = '|';
-        std::memcpy(out, row.name, row.length);
-        out += row.length;
-    }
-    return out;
-}
-
-char* WriteHex16(char* out, uint64_t value)
-{
-    for (int i = 15; i >= 0; --i) {
-        out[i] = HEX_DIGITS[value & 0xF];
-        value >>= 4;
-    }
-    return out + 16;
-}
 
 // Units 1 to 255 are written as the byte of the same value, with no code-page
 // translation. A unit above 255 has no such byte: it becomes '?', so every unit is still
@@ -62,9 +36,10 @@ void PrintRecord(const unsigned char* record)
     name[nameLength / 2] = 0;
 
     char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
-    out = WriteReasons(out, LoadU32(record + offsetof(UsnRecordV2Layout, Reason)));
-    std::memcpy(out, " 0x", 3);
-    out = WriteHex16(out + 3, LoadU64(record + offsetof(UsnRecordV2Layout, ParentFileReferenceNumber)));
+    uint32_t reason = LoadU32(record + offsetof(UsnRecordV2Layout, Reason)) & EVENT_LINE_REASONS;
+    out = WriteFlagNames(out, reason, REASON_INDEX, '|');
+    uint64_t parent = LoadU64(record + offsetof(UsnRecordV2Layout, ParentFileReferenceNumber));
+    out = WriteHexDigits(WriteLiteral(out, " 0x"), parent, 16);
     *out++ = ' ';
     out = WriteName(out, name);
     *out++ = '\n';

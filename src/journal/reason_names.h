@@ -4,15 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
-struct ReasonName {
-    uint32_t bit;
-    const char* name;
-    size_t length;  // of the name, without its terminator
-};
+#include "journal/flag_names.h"
 
 // Every flag Windows documents, in the order of their bits.
-extern const ReasonName REASON_NAMES[];
+extern const FlagName REASON_NAMES[];
 extern const size_t REASON_NAME_COUNT;
+extern const FlagNameIndex REASON_INDEX;
 
 // The flags the event line names; the others are never written on it.
 const uint32_t EVENT_LINE_REASONS = 0x803FFF77;

@@ -68,6 +68,8 @@ static_assert(sizeof(UsnRecordExtentLayout) == 16, "USN_RECORD_EXTENT is 16 byte
 // sizeof(USN_RECORD_V2) as the platform declares it, with its FileName[1] member and the
 // padding after it: the least a reader may find where a record starts.
 const uint32_t USN_RECORD_V2_SIZE = 64;
+// sizeof(USN_RECORD_V3), likewise.
+const uint32_t USN_RECORD_V3_SIZE = 80;
 
 // NTFS names are at most 255 UTF-16 units.
 const uint32_t MAX_FILE_NAME_LENGTH = 510;

@@ -4,16 +4,23 @@
 #include "base/output.h"
 #include "base/windows_errors.h"
 #include "journal/record_walker.h"
+#include "journal/timeline.h"
+#include "journal/usn_record.h"
 
 namespace {
 
 // Reads buffer after buffer until a read returns only the next USN.
 int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char* buffer,
-              uint64_t targetFrn)
+              uint64_t targetFrn, const OutputOptions& options)
 {
     // Every reason, every record (not only those written at a close), and no waiting for
     // records that have not been written yet.
     ReadUsnJournalData request = {journal.FirstUsn, EVERY_REASON, 0, 0, 0, journal.UsnJournalID, 0, 0};
+    if (options.format != OUTPUT_EVENT_LINE) {
+        request.MinMajorVersion = TIMELINE_MIN_VERSION;
+        request.MaxMajorVersion = TIMELINE_MAX_VERSION;
+        PrintTimelineHeader(options);
+    }
     for (;;) {
         uint32_t bytesReturned = 0;
         if (!ReadUsnJournal(volume, request, buffer, USN_BUFFER_SIZE, &bytesReturned)) {
@@ -27,7 +34,7 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
         int64_t nextUsn = LoadI64(buffer);
         if (bytesReturned == NEXT_USN_SIZE)
             return 0;
-        DumpRecords(buffer + NEXT_USN_SIZE, bytesReturned - NEXT_USN_SIZE, targetFrn);
+        DumpRecords(buffer + NEXT_USN_SIZE, bytesReturned - NEXT_USN_SIZE, targetFrn, options);
         // Records came back but the journal would send us to the same place again:
         // reading on would print them for ever.
         if (nextUsn <= request.StartUsn) {
@@ -43,7 +50,7 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
 
 }  // namespace
 
-int DumpJournal(const WideChar* volumePath, uint64_t targetFrn)
+int DumpJournal(const WideChar* volumePath, uint64_t targetFrn, const OutputOptions& options)
 {
     VolumeHandle volume;
     if (!OpenVolume(volumePath, &volume)) {
@@ -62,7 +69,7 @@ int DumpJournal(const WideChar* volumePath, uint64_t targetFrn)
         CloseVolume(volume);
         return 1;
     }
-    int status = ReadToEnd(volume, journal, buffer, targetFrn);
+    int status = ReadToEnd(volume, journal, buffer, targetFrn, options);
     ReleaseUsnBuffer(buffer);
     CloseVolume(volume);
     return status;

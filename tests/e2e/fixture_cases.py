@@ -6,11 +6,10 @@ the arguments, and the program's whole output and exit status.
 """
 
 import os
-import shutil
 import subprocess
 import sys
 
-from harness import Images, Results, line
+from harness import Results, fresh_images, line
 
 ROOT = 0x0005000000000005
 
@@ -280,9 +279,7 @@ def host_file_case(images, work):
 
 def main():
     program, mkjournal, work = sys.argv[1:4]
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    images = Images(mkjournal, work)
+    images = fresh_images(mkjournal, work)
     results = Results()
 
     for name, description, expected in (WHOLE_JOURNALS + PAGES + VERSIONS +

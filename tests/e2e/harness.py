@@ -7,6 +7,7 @@ never write to the volume it reads.
 import difflib
 import hashlib
 import os
+import shutil
 import subprocess
 import sys
 
@@ -72,6 +73,13 @@ class Images:
                 name, text, result.stdout.decode(errors="replace")))
         self.made[text] = path
         return path
+
+
+def fresh_images(mkjournal, work_dir):
+    """Images made in an empty work folder, nothing left from an earlier run."""
+    shutil.rmtree(work_dir, ignore_errors=True)
+    os.makedirs(work_dir)
+    return Images(mkjournal, work_dir)
 
 
 class Results:

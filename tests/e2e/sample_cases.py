@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """End-to-end cases on real volumes: the Windows 10 sample disk, whose expected lines come
 from its $J as The Sleuth Kit copies it out (icat) and decoded here, cross-checked with
-usnjls; and Debian's forensics sample NTFS volume, which has no journal.
+usnjls, and whose records in each timeline format are checked field by field against
+usnjls -m; and Debian's forensics sample NTFS volume, which has no journal.
 
     sample_cases.py windows JRNLPEEK SAMPLES_DIR WORK_DIR
     sample_cases.py forensics JRNLPEEK WORK_DIR
 """
 
 import collections
+import datetime
 import lzma
 import os
 import shutil
@@ -15,6 +17,7 @@ import subprocess
 import sys
 
 from harness import Results, skip
+from timeline_cases import read_body, read_csv, read_json
 from usn_decode import decode_v2, event_line, reason_names
 
 SAMPLE_TGZ = "win10-ntfs-disk.tgz"
@@ -72,6 +75,74 @@ def check_against_usnjls(raw, records):
             raise RuntimeError("usnjls reads %r, the decoding %r" % (theirs, mine))
 
 
+def usnjls_fields(raw):
+    """Each record as usnjls -m prints it:
+    version|length|entry-seq|parent-entry-seq|usn|epoch.ns|reason|source|security|attributes|name
+    """
+    records = []
+    for text in sleuthkit("usnjls", "-m", "-o", PARTITION_SECTOR, raw).decode("utf-8").splitlines():
+        (version, length, entry, parent, usn, epoch, reason, source, security, attributes,
+         name) = text.split("|", 10)
+        seconds, nanoseconds = epoch.split(".")
+        records.append({
+            "version": version, "RecordLength": int(length), "file": entry, "parent": parent,
+            "Usn": int(usn),
+            "ticks": (int(seconds) + 11644473600) * 10 ** 7 + int(nanoseconds) // 100,
+            "Reason": int(reason), "SourceInfo": int(source), "SecurityId": int(security),
+            "FileAttributes": int(attributes), "Name": name})
+    return records
+
+
+def filetime_of(iso):
+    """The FILETIME of an ISO 8601 time with seven fractional digits."""
+    seconds, ticks = iso.rstrip("Z").split(".")
+    when = datetime.datetime.strptime(seconds, "%Y-%m-%dT%H:%M:%S")
+    return int((when - datetime.datetime(1601, 1, 1)).total_seconds()) * 10 ** 7 + int(ticks)
+
+
+def as_usnjls(row):
+    """A record read back from the CSV or JSON Lines output, in usnjls -m's terms."""
+    return {
+        "version": "%d.%d" % (row["MajorVersion"], row["MinorVersion"]),
+        "RecordLength": row["RecordLength"],
+        "file": "%d-%d" % (row["FileEntry"], row["FileSequence"]),
+        "parent": "%d-%d" % (row["ParentEntry"], row["ParentSequence"]),
+        "Usn": row["Usn"], "ticks": filetime_of(row["TimeStamp"]), "Reason": row["Reason"],
+        "SourceInfo": row["SourceInfo"], "SecurityId": row["SecurityId"],
+        "FileAttributes": row["FileAttributes"], "Name": row["Name"]}
+
+
+def body_as_usnjls(row):
+    return {"file": "%d-%d" % (row["FileEntry"], row["FileSequence"]), "ticks": row["TimeStamp"],
+            "Reason": row["Reason"], "Name": row["Name"],
+            "directory": row["directory"]}
+
+
+def check_formats_against_usnjls(results, program, raw):
+    """Every field of every record in each format, field by field against usnjls -m."""
+    theirs = usnjls_fields(raw)
+    body_theirs = [{"file": r["file"], "ticks": r["ticks"], "Reason": r["Reason"],
+                    "Name": r["Name"], "directory": bool(r["FileAttributes"] & 0x10)}
+                   for r in theirs]
+    for option, reader, convert, wanted in [
+            ("--csv", read_csv, as_usnjls, theirs), ("--json", read_json, as_usnjls, theirs),
+            ("--body", read_body, body_as_usnjls, body_theirs)]:
+        result = subprocess.run([program, option, raw], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        rows, problem = reader(result.stdout)
+        if not problem:
+            mine = [convert(row) for row in rows]
+            problem = next(("record %d: %r, usnjls -m reads %r" % (n, a, b)
+                            for n, (a, b) in enumerate(zip(mine, wanted)) if a != b), None)
+            if not problem and len(mine) != len(wanted):
+                problem = "%d records, usnjls -m lists %d" % (len(mine), len(wanted))
+        if problem or result.returncode or result.stderr:
+            results.fail("Windows 10 sample disk against usnjls -m: " + option, [option, raw],
+                         problem or "status %d, stderr %r" % (result.returncode, result.stderr))
+        else:
+            results.passed += 1
+
+
 def windows_sample(program, samples, work):
     tgz = os.path.join(samples, SAMPLE_TGZ)
     if not os.path.exists(tgz):
@@ -95,6 +166,7 @@ def windows_sample(program, samples, work):
         expected = "".join(event_line(p, r, n) for f, p, r, n in records if selects(f))
         results.check("Windows 10 sample disk: target " + target, program, [raw, target],
                       expected, 0, raw)
+    check_formats_against_usnjls(results, program, raw)
     return results.finish()
 
 

@@ -26,6 +26,13 @@ void ResetFake()
     fake = FakeVolume();
 }
 
+void ResetFake(const std::vector<WideString>& arguments)
+{
+    ResetFake();
+    fake.arguments = {WIDE("jrnlpeek.exe")};
+    fake.arguments.insert(fake.arguments.end(), arguments.begin(), arguments.end());
+}
+
 bool GetArgumentList(int, char**, ArgumentList* arguments)
 {
     if (fake.argumentsError != 0)

@@ -39,3 +39,5 @@ struct FakeVolume {
 // The one fake volume; ResetFake gives every test a fresh one.
 FakeVolume& Fake();
 void ResetFake();
+// A fresh fake whose command line holds the program's name, then these arguments.
+void ResetFake(const std::vector<WideString>& arguments);

@@ -21,18 +21,23 @@ inline FILE*& CaptureFile()
     return file;
 }
 
-inline void CaptureOutput()
+// An empty temporary file in the slot, closing the one an unfinished test left there.
+inline FILE* FreshCapture(FILE*& file)
 {
-    if (CaptureFile() != nullptr)
-        std::fclose(CaptureFile());
-    CaptureFile() = std::tmpfile();
-    SetOutputStream(CaptureFile());
+    if (file != nullptr)
+        std::fclose(file);
+    file = std::tmpfile();
+    return file;
 }
 
-inline std::string TakeOutput()
+inline void CaptureOutput()
 {
-    FlushOutput();
-    FILE* file = CaptureFile();
+    SetOutputStream(FreshCapture(CaptureFile()));
+}
+
+// Everything written to the file, which is then closed.
+inline std::string ReadBack(FILE* file)
+{
     std::string text;
     std::rewind(file);
     char block[4096];
@@ -40,7 +45,34 @@ inline std::string TakeOutput()
     while ((got = std::fread(block, 1, sizeof block, file)) != 0)
         text.append(block, got);
     std::fclose(file);
+    return text;
+}
+
+inline std::string TakeOutput()
+{
+    FlushOutput();
+    std::string text = ReadBack(CaptureFile());
     CaptureFile() = nullptr;
     SetOutputStream(nullptr);
+    return text;
+}
+
+// The messages that go apart from the output (in the timeline formats), likewise.
+inline FILE*& MessageCaptureFile()
+{
+    static FILE* file = nullptr;
+    return file;
+}
+
+inline void CaptureMessages()
+{
+    SetMessageStream(FreshCapture(MessageCaptureFile()));
+}
+
+inline std::string TakeMessages()
+{
+    std::string text = ReadBack(MessageCaptureFile());
+    MessageCaptureFile() = nullptr;
+    SetMessageStream(nullptr);
     return text;
 }

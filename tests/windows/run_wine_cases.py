@@ -2,9 +2,10 @@
 """Runs jrnlpeek.exe with each case's arguments and compares its whole standard output
 and its exit status.
 
-    run_wine_cases.py <command...>
+    run_wine_cases.py VERSION <command...>
 
-The command is the emulator (Wine) and its arguments, then the executable. Wine has no
+VERSION is the program's version; the command is the emulator (Wine) and its arguments,
+then the executable. Wine has no
 USN journal, so the runs end at the journal query at the latest; what they show is the
 command line, the file and volume operations and the messages, byte for byte.
 """
@@ -14,15 +15,22 @@ import subprocess
 import sys
 
 # The usage screen as all the tests expect it; Windows ends its lines with CR LF.
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "usage_screen.txt"),
-          encoding="ascii", newline="") as screen:
-    USAGE = screen.read().replace("\n", "\r\n")
+TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+
+
+def text_file(name):
+    with open(os.path.join(TESTS, name), encoding="ascii", newline="") as f:
+        return f.read().replace("\n", "\r\n")
+
+
+USAGE = text_file("usage_screen.txt")
+HELP = USAGE + text_file("help_options.txt")
 
 NO_FRN = "Error {}: unable to get FRN from filename.\r\n"
 NO_DRIVE = "Error {}: unable to open drive.\r\n"
 NO_JOURNAL = "Error 50: unable to query USN journal.\r\n"  # ERROR_NOT_SUPPORTED
 
-# name, arguments, whole standard output, exit status
+# name, arguments, whole standard output, exit status[, whole standard error]
 CASES = [
     ("no arguments", [], USAGE, 1),
     ("three arguments", ["C:", "5", "6"], USAGE, 1),
@@ -38,6 +46,11 @@ CASES = [
     # into "?", which no path may hold (error 123 instead of 3).
     ("file path beyond the code page", ["C:\\\u0436\u0443\u0440\u043d\u0430\u043b\\x"],
      NO_FRN.format(3), 1),
+    ("help", ["--help"], HELP, 0),
+    ("unknown option", ["--bogus", "C:"], "Error 87: unknown option --bogus.\r\n", 1),
+    # In a format standard output holds only records: the message goes to standard error.
+    ("CSV of a volume without a journal", ["--csv", "C:"], "", 1, NO_JOURNAL),
+    ("JSON, the lookup failing", ["C:", "-5", "--json"], "", 1, NO_FRN.format(2)),
 ]
 
 
@@ -48,12 +61,14 @@ def run(command, arguments):
 
 
 def main():
-    command = sys.argv[1:]
+    version, command = sys.argv[1], sys.argv[2:]
+    cases = CASES + [("version", ["--version"], "jrnlpeek %s\r\n" % version, 0)]
     failures = 0
-    for name, arguments, output, status in CASES:
+    for name, arguments, output, status, *errors in cases:
         result = run(command, arguments)
         expected = output.encode("ascii")
-        if result.stdout == expected and result.returncode == status:
+        stderr_ok = not errors or result.stderr == errors[0].encode("ascii")
+        if result.stdout == expected and result.returncode == status and stderr_ok:
             print("ok      %s" % name)
             continue
         failures += 1
@@ -63,7 +78,7 @@ def main():
         print("  expected %r" % expected)
         if result.stderr:
             print("  stderr   %r" % result.stderr)
-    print("%d of %d cases failed" % (failures, len(CASES)))
+    print("%d of %d cases failed" % (failures, len(cases)))
     return 1 if failures else 0
 
 
