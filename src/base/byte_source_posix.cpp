@@ -2,19 +2,28 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/windows_errors.h"
 
 namespace {
 
+int Descriptor(const ByteSource& source)
+{
+    return static_cast<int>(source.handle);
+}
+
 // Returns 0, WIN_ERROR_IO_DEVICE, or `endCode` when the file ends before the buffer is full.
-uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length, uint32_t endCode)
+uint32_t ReadFully(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                   uint32_t endCode)
 {
     if (offset > uint64_t(INT64_MAX) - length)
         return endCode;
     while (length != 0) {
-        ssize_t got = pread(fd, buffer, length, static_cast<off_t>(offset));
+        ssize_t got = pread(Descriptor(source), buffer, length, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -30,12 +39,41 @@ uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length
 
 }  // namespace
 
-uint32_t ReadBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
+ByteSource MakeByteSource(intptr_t handle)
 {
-    return ReadFully(fd, offset, buffer, length, WIN_ERROR_IO_DEVICE);
+    ByteSource source = {handle, false, 0, 1};
+    struct stat info;
+    if (fstat(Descriptor(source), &info) != 0)
+        return source;
+    if (S_ISREG(info.st_mode)) {
+        source.sized = true;
+        source.size = static_cast<uint64_t>(info.st_size);
+    } else if (S_ISBLK(info.st_mode)) {
+        uint64_t size = 0;
+        source.sized = ioctl(Descriptor(source), BLKGETSIZE64, &size) == 0;
+        source.size = source.sized ? size : 0;
+    }
+    return source;
 }
 
-uint32_t ProbeBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
+uint32_t ReadBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
 {
-    return ReadFully(fd, offset, buffer, length, SOURCE_ENDS_FIRST);
+    return ReadFully(source, offset, buffer, length, WIN_ERROR_IO_DEVICE);
+}
+
+uint32_t ProbeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
+{
+    return ReadFully(source, offset, buffer, length, SOURCE_ENDS_FIRST);
+}
+
+// SEEK_DATA moves the descriptor's position, which no read here depends on (pread).
+uint64_t NextStoredOffset(const ByteSource& source, uint64_t offset)
+{
+    if (!source.sized || offset >= source.size)
+        return offset;
+    off_t data = lseek(Descriptor(source), static_cast<off_t>(offset), SEEK_DATA);
+    if (data >= 0)
+        return static_cast<uint64_t>(data) < source.size ? static_cast<uint64_t>(data) : source.size;
+    // ENXIO: nothing but a hole from `offset` on. Otherwise the file system cannot say.
+    return errno == ENXIO ? source.size : offset;
 }

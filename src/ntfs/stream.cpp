@@ -186,7 +186,7 @@ uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t
             std::memset(target, 0, piece);
         } else {
             uint64_t device = volume->offset + uint64_t(run.lcn) * clusterSize + (at - runStart);
-            uint32_t status = ReadBytes(volume->fd, device, target, piece);
+            uint32_t status = ReadBytes(volume->source, device, target, piece);
             if (status != 0)
                 return status;
         }
@@ -212,4 +212,16 @@ uint64_t NextDataOffset(const NtfsVolume* volume, const NtfsStream* stream, uint
         return stream->dataSize;
     uint64_t start = std::max(offset, uint64_t(stream->runs[index].vcn) * clusterSize);
     return start < stream->initializedSize ? start : stream->dataSize;
+}
+
+uint64_t StreamInputOffset(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset)
+{
+    if (stream->resident || offset >= stream->initializedSize)
+        return UINT64_MAX;
+    uint32_t clusterSize = volume->clusterSize;
+    size_t index = FindRun(stream, static_cast<int64_t>(offset / clusterSize));
+    if (index == stream->runCount || stream->runs[index].lcn == SPARSE_LCN)
+        return UINT64_MAX;
+    const NtfsRun& run = stream->runs[index];
+    return volume->offset + uint64_t(run.lcn) * clusterSize + (offset - uint64_t(run.vcn) * clusterSize);
 }

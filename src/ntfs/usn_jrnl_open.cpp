@@ -1,6 +1,5 @@
 // Opening the journal: from the partition table down to $Extend\$UsnJrnl, its $J
 // stream's runs and its $Max data.
-#include <algorithm>
 #include <cstdlib>
 
 #include "base/byte_source.h"
@@ -8,6 +7,7 @@
 #include "ntfs/attribute.h"
 #include "ntfs/boot_sector.h"
 #include "ntfs/index.h"
+#include "ntfs/j_window.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/partition.h"
@@ -18,15 +18,13 @@
 namespace {
 
 using Max = UsnJrnlMaxLayout;
-// What Windows reports as MaxUsn: the largest USN the journal may reach.
-const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
 
-uint32_t OpenVolumeGeometry(int fd, uint64_t offset, NtfsVolume* volume)
+uint32_t OpenVolumeGeometry(const ByteSource& source, uint64_t offset, NtfsVolume* volume)
 {
-    volume->fd = fd;
+    volume->source = source;
     volume->offset = offset;
     unsigned char sector[BOOT_SECTOR_SIZE];
-    uint32_t status = ReadBytes(fd, volume->offset, sector, sizeof sector);
+    uint32_t status = ReadBytes(source, volume->offset, sector, sizeof sector);
     if (status != 0)
         return status;
     return ParseBootSector(sector, volume);
@@ -37,7 +35,7 @@ uint32_t OpenVolumeGeometry(int fd, uint64_t offset, NtfsVolume* volume)
 uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
 {
     uint64_t start = volume->offset + volume->mftCluster * volume->clusterSize;
-    uint32_t status = ReadBytes(volume->fd, start, record, volume->mftRecordSize);
+    uint32_t status = ReadBytes(volume->source, start, record, volume->mftRecordSize);
     if (status == 0)
         status = CheckMftRecord(record, volume->mftRecordSize);
     if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0)
@@ -119,10 +117,10 @@ uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint6
     return 0;
 }
 
-uint32_t OpenJournal(UsnJrnl* journal, int fd, uint64_t offset)
+uint32_t OpenJournal(UsnJrnl* journal, const ByteSource& source, uint64_t offset)
 {
     NtfsVolume* volume = &journal->volume;
-    uint32_t status = OpenVolumeGeometry(fd, offset, volume);
+    uint32_t status = OpenVolumeGeometry(source, offset, volume);
     if (status != 0)
         return status;
     unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
@@ -137,30 +135,20 @@ uint32_t OpenJournal(UsnJrnl* journal, int fd, uint64_t offset)
     if (status == 0)
         status = LoadJournalStreams(journal, record, number);
     std::free(record);
-    if (status != 0)
-        return status;
-    uint64_t pages = (journal->usn.dataSize + JOURNAL_PAGE_SIZE - 1) / JOURNAL_PAGE_SIZE;
-    // A journal smaller than the window needs no more than its own size.
-    uint64_t capacity = std::max<uint64_t>(pages, 1) * JOURNAL_PAGE_SIZE;
-    journal->windowCapacity = static_cast<uint32_t>(std::min<uint64_t>(USN_WINDOW_SIZE, capacity));
-    journal->window = static_cast<unsigned char*>(std::malloc(journal->windowCapacity));
-    return journal->window == nullptr ? WIN_ERROR_OUTOFMEMORY : 0;
+    return status == 0 ? AllocateJWindow(journal) : status;
 }
-
-}  // namespace
 
 // Of several NTFS volumes on a disk, the first whose journal opens is read; when none
 // does, the first volume's error is the one that tells the user most.
-uint32_t OpenUsnJrnl(int fd, UsnJrnl** journal)
+uint32_t OpenVolumeJournal(const ByteSource& source, UsnJrnl** journal)
 {
-    *journal = nullptr;
     NtfsVolumeList volumes;
-    uint32_t firstStatus = FindNtfsVolumes(fd, &volumes);
+    uint32_t firstStatus = FindNtfsVolumes(source, &volumes);
     for (uint32_t i = 0; i < volumes.count; ++i) {
         UsnJrnl* opened = static_cast<UsnJrnl*>(std::calloc(1, sizeof(UsnJrnl)));
         if (opened == nullptr)
             return WIN_ERROR_OUTOFMEMORY;
-        uint32_t status = OpenJournal(opened, fd, volumes.offsets[i]);
+        uint32_t status = OpenJournal(opened, source, volumes.offsets[i]);
         if (status == 0) {
             *journal = opened;
             return 0;
@@ -170,6 +158,16 @@ uint32_t OpenUsnJrnl(int fd, UsnJrnl** journal)
             firstStatus = status;
     }
     return firstStatus;
+}
+
+}  // namespace
+
+uint32_t OpenUsnJrnl(const ByteSource& source, UsnJrnl** journal)
+{
+    *journal = nullptr;
+    uint32_t status = OpenVolumeJournal(source, journal);
+    // Neither a volume nor a disk: an exported $J, or the same answer.
+    return status == WIN_ERROR_INVALID_FUNCTION ? OpenJournalFile(source, journal) : status;
 }
 
 void QueryUsnJrnl(const UsnJrnl* journal, UsnJournalData* data)

@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (fd < 0 || size < 4 || !WriteImage(fd, data, size))
         return 0;
     UsnJrnl* journal = nullptr;
-    uint32_t status = OpenUsnJrnl(fd, &journal);
+    uint32_t status = OpenUsnJrnl(MakeByteSource(fd), &journal);
     if (status != 0) {
         if (!IsOpenError(status) || journal != nullptr)
             __builtin_trap();
