@@ -15,6 +15,7 @@ import subprocess
 import sys
 
 from harness import Results, skip
+from sleuthkit import journal_stream, sleuthkit
 from usn_decode import decode_v2, event_line, reason_names
 
 SAMPLE_TGZ = "win10-ntfs-disk.tgz"
@@ -40,21 +41,6 @@ def untar(tgz, target):
     subprocess.run(["tar", "--no-same-owner", "-xzf", tgz, "-C", target], check=True)
 
 
-def sleuthkit(*args):
-    return subprocess.run(args, check=True, stdout=subprocess.PIPE).stdout
-
-
-def journal_stream(raw):
-    """$UsnJrnl:$J of the sample, found and copied out by The Sleuth Kit."""
-    inode = sleuthkit("ifind", "-o", PARTITION_SECTOR, "-n", "$Extend/$UsnJrnl", raw).split()[0]
-    for text in sleuthkit("istat", "-o", PARTITION_SECTOR, raw, inode).decode().splitlines():
-        if text.startswith("Type: $DATA (") and "Name: $J " in text:
-            attribute = text[len("Type: $DATA ("):text.index(")")]
-            return sleuthkit("icat", "-o", PARTITION_SECTOR, raw,
-                             "%s-%s" % (inode.decode(), attribute))
-    raise RuntimeError("istat shows no $J stream")
-
-
 def check_against_usnjls(raw, records):
     """The decoding here must agree with usnjls on every record."""
     listed = sleuthkit("usnjls", "-o", PARTITION_SECTOR, raw).decode("utf-8").splitlines()
@@ -78,7 +64,7 @@ def windows_sample(program, samples, work):
         skip("%s not found (set JRNLPEEK_SAMPLES to the folder that holds it)" % tgz)
     folder = unpack_once(work, "win10", lambda target: untar(tgz, target))
     raw = os.path.join(folder, "ntfs.raw")
-    records = list(decode_v2(journal_stream(raw)))
+    records = list(decode_v2(journal_stream(raw, PARTITION_SECTOR)))
     if len(records) != SAMPLE_RECORDS:
         raise RuntimeError("decoded %d records, the sample has %d" % (
             len(records), SAMPLE_RECORDS))
