@@ -9,3 +9,8 @@ using WideChar = wchar_t;
 using WideChar = char16_t;
 #define WIDE(text) u##text
 #endif
+
+inline bool IsAsciiLetter(WideChar unit)
+{
+    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z');
+}

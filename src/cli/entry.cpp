@@ -12,11 +12,6 @@ namespace {
 
 const int VOLUME_PATH_UNITS = 260;
 
-bool IsAsciiLetter(WideChar unit)
-{
-    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z');
-}
-
 // "C:" and anything after it names the volume "\\.\C:".
 bool IsDriveLetter(const WideChar* text)
 {

@@ -6,7 +6,8 @@ and its exit status.
 
 The command is the emulator (Wine) and its arguments, then the executable. Wine has no
 USN journal, so the runs end at the journal query at the latest; what they show is the
-command line, the file and volume operations and the messages, byte for byte.
+command line, the file and volume operations and the messages, byte for byte; images
+and exported $J files are read by journal_files.py.
 """
 
 import os
@@ -38,6 +39,10 @@ CASES = [
     # into "?", which no path may hold (error 123 instead of 3).
     ("file path beyond the code page", ["C:\\\u0436\u0443\u0440\u043d\u0430\u043b\\x"],
      NO_FRN.format(3), 1),
+    # A file that is neither an NTFS image nor a journal: the journal query's own error.
+    ("file that is no volume and no journal",
+     ["\\\\?\\Z:" + os.path.abspath(__file__).replace("/", "\\")], NO_JOURNAL, 1),
+    ("image that does not exist", ["no-such-image.raw"], NO_DRIVE.format(2), 1),
 ]
 
 
