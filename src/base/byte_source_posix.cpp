@@ -1,12 +1,15 @@
 #include "base/byte_source.h"
 
 #include <cerrno>
+#include <cinttypes>
 #include <cstdint>
+#include <cstring>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/diagnostics.h"
 #include "base/windows_errors.h"
 
 namespace {
@@ -26,10 +29,16 @@ uint32_t ReadFully(const ByteSource& source, uint64_t offset, unsigned char* buf
         ssize_t got = pread(Descriptor(source), buffer, length, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
+        if (got < 0) {
+            Diagnose("input at 0x%" PRIX64 ": read failed: %s", offset, std::strerror(errno));
             return WIN_ERROR_IO_DEVICE;
-        if (got == 0)
+        }
+        if (got == 0) {
+            if (endCode == WIN_ERROR_IO_DEVICE)
+                Diagnose("input ends at 0x%" PRIX64 ", %" PRIu64 " bytes short of what is read there",
+                         offset, uint64_t(length));
             return endCode;
+        }
         buffer += got;
         offset += static_cast<uint64_t>(got);
         length -= static_cast<size_t>(got);

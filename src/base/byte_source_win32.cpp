@@ -7,9 +7,11 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 
+#include "base/diagnostics.h"
 #include "base/windows_errors.h"
 
 namespace {
@@ -38,10 +40,16 @@ uint32_t ReadAt(const ByteSource& source, uint64_t offset, unsigned char* buffer
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD part = static_cast<DWORD>(std::min<size_t>(length, LARGEST_READ));
         DWORD got = 0;
-        if (!ReadFile(Handle(source), buffer, part, &got, &at))
-            return GetLastError() == ERROR_HANDLE_EOF ? endCode : WIN_ERROR_IO_DEVICE;
-        if (got == 0)
+        if (!ReadFile(Handle(source), buffer, part, &got, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+            Diagnose("input at 0x%" PRIX64 ": read failed with error %lu", offset, GetLastError());
+            return WIN_ERROR_IO_DEVICE;
+        }
+        if (got == 0) {
+            if (endCode == WIN_ERROR_IO_DEVICE)
+                Diagnose("input ends at 0x%" PRIX64 ", %" PRIu64 " bytes short of what is read there",
+                         offset, uint64_t(length));
             return endCode;
+        }
         buffer += got;
         offset += got;
         length -= got;

@@ -65,6 +65,8 @@ uint32_t OpenJournalFile(const ByteSource& source, UsnJrnl** journal)
         CloseUsnJrnl(opened);
         return status;
     }
+    Diagnose("input read as an exported $J: its first record at 0x%" PRIX64 ", its end at 0x%" PRIX64,
+             uint64_t(opened->data.FirstUsn), uint64_t(opened->data.NextUsn));
     *journal = opened;
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "ntfs/partition.h"
 
+#include <cinttypes>
 #include <cstring>
 
 #include "base/byte_source.h"
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/boot_sector.h"
 #include "ntfs/ntfs_types.h"
@@ -150,16 +152,20 @@ uint32_t FindNtfsVolumes(const ByteSource& source, NtfsVolumeList* volumes)
     volumes->count = 0;
     unsigned char sector[BOOT_SECTOR_SIZE];
     uint32_t status = ProbeBytes(source, 0, sector, sizeof sector);
-    if (status == SOURCE_ENDS_FIRST)
+    if (status == SOURCE_ENDS_FIRST) {
+        Diagnose("input of fewer than %u bytes: no NTFS boot sector or partition table", BOOT_SECTOR_SIZE);
         return WIN_ERROR_INVALID_FUNCTION;
+    }
     if (status != 0)
         return status;
     if (HasNtfsOemId(sector)) {
         volumes->offsets[volumes->count++] = 0;
         return 0;
     }
-    if (LoadU16(sector + offsetof(Mbr, Signature)) != BOOT_SIGNATURE)
+    if (LoadU16(sector + offsetof(Mbr, Signature)) != BOOT_SIGNATURE) {
+        Diagnose("input at 0x0: neither an NTFS boot sector nor a partition table");
         return WIN_ERROR_INVALID_FUNCTION;
+    }
     bool gpt = false;
     for (uint32_t i = 0; i < MBR_ENTRY_COUNT; i++)
         gpt = gpt || sector[offsetof(Mbr, Entries) + i * sizeof(MbrEntry) + offsetof(MbrEntry, Type)] ==
@@ -170,5 +176,7 @@ uint32_t FindNtfsVolumes(const ByteSource& source, NtfsVolumeList* volumes)
         if (status != 0 || volumes->count != 0)
             return status;
     }
+    Diagnose("%s partition table at 0x0: no partition typed NTFS starts with an NTFS boot sector",
+             gpt ? "GPT" : "MBR");
     return WIN_ERROR_INVALID_FUNCTION;
 }

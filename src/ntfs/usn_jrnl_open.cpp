@@ -1,8 +1,10 @@
 // Opening the journal: from the partition table down to $Extend\$UsnJrnl, its $J
 // stream's runs and its $Max data.
+#include <cinttypes>
 #include <cstdlib>
 
 #include "base/byte_source.h"
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/attribute.h"
 #include "ntfs/boot_sector.h"
@@ -38,11 +40,19 @@ uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
     uint32_t status = ReadBytes(volume->source, start, record, volume->mftRecordSize);
     if (status == 0)
         status = CheckMftRecord(record, volume->mftRecordSize);
-    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0)
+    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0) {
+        Diagnose("record not in use");
         status = WIN_ERROR_FILE_CORRUPT;
+    }
     if (status == 0)
         status = LoadAttributeStream(volume, record, MFT_RECORD_MFT, ATTRIBUTE_DATA, "", &volume->mft);
-    return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
+    if (status == NTFS_NOT_FOUND) {
+        Diagnose("no unnamed $DATA attribute");
+        status = WIN_ERROR_FILE_CORRUPT;
+    }
+    if (status == WIN_ERROR_FILE_CORRUPT)
+        Diagnose("$MFT's own record at 0x%" PRIX64 " (the boot sector's MFT cluster): $MFT cannot be read", start);
+    return status;
 }
 
 // Windows refuses the journal while $Volume says that its deletion is under way: what is
@@ -56,10 +66,16 @@ uint32_t CheckJournalNotBeingDeleted(const NtfsVolume* volume, unsigned char* re
                                ANY_ATTRIBUTE_ID, &information);
     if (status == 0 && (information.nonResident || information.valueLength < sizeof(VolumeInformationLayout)))
         status = WIN_ERROR_FILE_CORRUPT;
+    if (status == NTFS_NOT_FOUND || status == WIN_ERROR_FILE_CORRUPT) {
+        DiagnoseRecord(volume, MFT_RECORD_VOLUME, "$Volume has no sound $VOLUME_INFORMATION");
+        return WIN_ERROR_FILE_CORRUPT;
+    }
     if (status != 0)
-        return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
-    if ((LoadU16(information.value + offsetof(VolumeInformationLayout, Flags)) & VOLUME_DELETE_USN_UNDERWAY) != 0)
+        return status;
+    if ((LoadU16(information.value + offsetof(VolumeInformationLayout, Flags)) & VOLUME_DELETE_USN_UNDERWAY) != 0) {
+        DiagnoseRecord(volume, MFT_RECORD_VOLUME, "$Volume says the journal is being deleted");
         return WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS;
+    }
     return 0;
 }
 
@@ -71,12 +87,16 @@ uint32_t FindUsnJrnl(const NtfsVolume* volume, unsigned char* record, uint64_t* 
     if (status != 0)
         return status;
     uint16_t directory = MFT_RECORD_IN_USE | MFT_RECORD_IS_DIRECTORY;
-    if ((MftRecordFlags(record) & directory) != directory)
+    if ((MftRecordFlags(record) & directory) != directory) {
+        DiagnoseRecord(volume, MFT_RECORD_EXTEND, "not a folder in use: no $Extend, so no journal");
         return WIN_ERROR_JOURNAL_NOT_ACTIVE;
+    }
     uint64_t reference = 0;
     status = FindInDirectory(volume, record, MFT_RECORD_EXTEND, "$UsnJrnl", &reference);
-    if (status == NTFS_NOT_FOUND)
+    if (status == NTFS_NOT_FOUND) {
+        DiagnoseRecord(volume, MFT_RECORD_EXTEND, "$Extend's index holds no $UsnJrnl: no journal");
         return WIN_ERROR_JOURNAL_NOT_ACTIVE;
+    }
     if (status != 0)
         return status;
     *number = reference & FILE_REFERENCE_RECORD_MASK;
@@ -87,17 +107,26 @@ uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint6
 {
     const NtfsVolume* volume = &journal->volume;
     uint32_t status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$J", &journal->usn);
+    if (status == NTFS_NOT_FOUND)
+        DiagnoseRecord(volume, number, "$UsnJrnl has no $J stream: no journal");
     if (status != 0)
         return status == NTFS_NOT_FOUND ? WIN_ERROR_JOURNAL_NOT_ACTIVE : status;
     // $J is the one stream read from end to end.
     status = CheckRunsDisjoint(&journal->usn);
+    if (status == WIN_ERROR_FILE_CORRUPT)
+        DiagnoseRecord(volume, number, "$UsnJrnl's $J lists clusters twice");
     if (status != 0)
         return status;
     NtfsStream max{};
     status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$Max", &max);
     unsigned char values[sizeof(Max)];
-    if (status == 0 && max.dataSize < sizeof(Max))
+    if (status == NTFS_NOT_FOUND)
+        DiagnoseRecord(volume, number, "$UsnJrnl has no $Max stream: no journal");
+    if (status == 0 && max.dataSize < sizeof(Max)) {
+        DiagnoseRecord(volume, number, "$UsnJrnl's $Max holds %" PRIu64 " bytes, not %u", max.dataSize,
+                       unsigned(sizeof(Max)));
         status = WIN_ERROR_FILE_CORRUPT;
+    }
     if (status == 0)
         status = ReadStream(volume, &max, 0, values, sizeof(Max));
     FreeStream(&max);
