@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/byte_source_read.h"
 #include "base/diagnostics.h"
 #include "base/windows_errors.h"
 
@@ -19,34 +20,23 @@ int Descriptor(const ByteSource& source)
     return static_cast<int>(source.handle);
 }
 
-// Returns 0, WIN_ERROR_IO_DEVICE, or `endCode` when the file ends before the buffer is full.
-uint32_t ReadFully(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
-                   uint32_t endCode)
+}  // namespace
+
+uint32_t ReadSomeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                       size_t* got)
 {
-    if (offset > uint64_t(INT64_MAX) - length)
-        return endCode;
-    while (length != 0) {
-        ssize_t got = pread(Descriptor(source), buffer, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
+    for (;;) {
+        ssize_t read = pread(Descriptor(source), buffer, length, static_cast<off_t>(offset));
+        if (read < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
+        if (read < 0) {
             Diagnose("input at 0x%" PRIX64 ": read failed: %s", offset, std::strerror(errno));
             return WIN_ERROR_IO_DEVICE;
         }
-        if (got == 0) {
-            if (endCode == WIN_ERROR_IO_DEVICE)
-                Diagnose("input ends at 0x%" PRIX64 ", %" PRIu64 " bytes short of what is read there",
-                         offset, uint64_t(length));
-            return endCode;
-        }
-        buffer += got;
-        offset += static_cast<uint64_t>(got);
-        length -= static_cast<size_t>(got);
+        *got = static_cast<size_t>(read);
+        return 0;
     }
-    return 0;
 }
-
-}  // namespace
 
 ByteSource MakeByteSource(intptr_t handle)
 {
@@ -63,16 +53,6 @@ ByteSource MakeByteSource(intptr_t handle)
         source.size = source.sized ? size : 0;
     }
     return source;
-}
-
-uint32_t ReadBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
-{
-    return ReadFully(source, offset, buffer, length, WIN_ERROR_IO_DEVICE);
-}
-
-uint32_t ProbeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
-{
-    return ReadFully(source, offset, buffer, length, SOURCE_ENDS_FIRST);
 }
 
 // SEEK_DATA moves the descriptor's position, which no read here depends on (pread).

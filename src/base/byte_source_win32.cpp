@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/byte_source_read.h"
 #include "base/diagnostics.h"
 #include "base/windows_errors.h"
 
@@ -29,78 +30,50 @@ HANDLE Handle(const ByteSource& source)
     return reinterpret_cast<HANDLE>(source.handle);
 }
 
-// Reads at an offset; the handle is synchronous, so the OVERLAPPED only carries the
-// offset. Returns 0, WIN_ERROR_IO_DEVICE, or `endCode` when the source ends first.
-uint32_t ReadAt(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
-                uint32_t endCode)
+// One ReadFile at an offset; the handle is synchronous, so the OVERLAPPED only carries
+// the offset.
+uint32_t ReadFileAt(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                    size_t* got)
 {
-    while (length != 0) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD part = static_cast<DWORD>(std::min<size_t>(length, LARGEST_READ));
-        DWORD got = 0;
-        if (!ReadFile(Handle(source), buffer, part, &got, &at) && GetLastError() != ERROR_HANDLE_EOF) {
-            Diagnose("input at 0x%" PRIX64 ": read failed with error %lu", offset, GetLastError());
-            return WIN_ERROR_IO_DEVICE;
-        }
-        if (got == 0) {
-            if (endCode == WIN_ERROR_IO_DEVICE)
-                Diagnose("input ends at 0x%" PRIX64 ", %" PRIu64 " bytes short of what is read there",
-                         offset, uint64_t(length));
-            return endCode;
-        }
-        buffer += got;
-        offset += got;
-        length -= got;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!ReadFile(Handle(source), buffer, static_cast<DWORD>(std::min<size_t>(length, LARGEST_READ)), &read,
+                  &at) &&
+        GetLastError() != ERROR_HANDLE_EOF) {
+        Diagnose("input at 0x%" PRIX64 ": read failed with error %lu", offset, GetLastError());
+        return WIN_ERROR_IO_DEVICE;
     }
+    *got = read;
     return 0;
 }
 
-// A device read: whole aligned units into an aligned block, of which the bytes asked for
-// are copied out.
-uint32_t ReadDevice(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
-                    uint32_t endCode)
+// A device is read in whole aligned units, into an aligned block of which the bytes asked
+// for are copied out.
+uint32_t ReadDeviceAt(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                      size_t* got)
 {
     const uint32_t unit = source.readUnit;
+    uint64_t start = offset - offset % unit;
+    uint64_t skip = offset - start;
+    uint64_t span = std::min<uint64_t>(DEVICE_BLOCK, (skip + length + unit - 1) / unit * unit);
+    span = std::min(span, source.size > start ? source.size - start : 0);
+    *got = 0;
+    if (span <= skip)
+        return 0;
     unsigned char* held = static_cast<unsigned char*>(std::malloc(DEVICE_BLOCK + unit));
     if (held == nullptr)
         return WIN_ERROR_OUTOFMEMORY;
     unsigned char* block = held + (unit - reinterpret_cast<uintptr_t>(held) % unit) % unit;
-    uint32_t status = 0;
-    while (length != 0 && status == 0) {
-        uint64_t start = offset - offset % unit;
-        if (start >= source.size) {
-            status = endCode;
-            break;
-        }
-        uint64_t skip = offset - start;
-        uint64_t span = std::min<uint64_t>(DEVICE_BLOCK, (skip + length + unit - 1) / unit * unit);
-        span = std::min(span, source.size - start);
-        if (span <= skip) {
-            status = endCode;
-            break;
-        }
-        status = ReadAt(source, start, block, static_cast<size_t>(span), endCode);
-        size_t piece = static_cast<size_t>(std::min<uint64_t>(length, span - skip));
-        if (status == 0)
-            std::memcpy(buffer, block + skip, piece);
-        buffer += piece;
-        offset += piece;
-        length -= piece;
+    size_t read = 0;
+    uint32_t status = ReadFileAt(source, start, block, static_cast<size_t>(span), &read);
+    if (status == 0 && read > skip) {
+        *got = static_cast<size_t>(std::min<uint64_t>(length, read - skip));
+        std::memcpy(buffer, block + skip, *got);
     }
     std::free(held);
     return status;
-}
-
-uint32_t ReadFully(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
-                   uint32_t endCode)
-{
-    if (offset > uint64_t(INT64_MAX) - length)
-        return endCode;
-    if (source.readUnit > 1)
-        return ReadDevice(source, offset, buffer, length, endCode);
-    return ReadAt(source, offset, buffer, length, endCode);
 }
 
 }  // namespace
@@ -129,14 +102,12 @@ ByteSource MakeByteSource(intptr_t handle)
     return source;
 }
 
-uint32_t ReadBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
+uint32_t ReadSomeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                       size_t* got)
 {
-    return ReadFully(source, offset, buffer, length, WIN_ERROR_IO_DEVICE);
-}
-
-uint32_t ProbeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length)
-{
-    return ReadFully(source, offset, buffer, length, SOURCE_ENDS_FIRST);
+    if (source.readUnit > 1)
+        return ReadDeviceAt(source, offset, buffer, length, got);
+    return ReadFileAt(source, offset, buffer, length, got);
 }
 
 // A sparse file's allocated ranges; a device, or a file system that cannot tell, is taken

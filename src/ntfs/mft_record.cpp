@@ -55,14 +55,16 @@ uint32_t ReadMftRecord(const NtfsVolume* volume, uint64_t number, unsigned char*
 {
     uint32_t size = volume->mftRecordSize;
     if (number >= volume->mft.dataSize / size) {
-        DiagnoseRecord(volume, number, "past the end of $MFT's %" PRIu64 " records", volume->mft.dataSize / size);
+        DiagnoseRecord(volume, number, "past the end of $MFT's %" PRIu64 " records",
+                       volume->mft.dataSize / size);
         return WIN_ERROR_FILE_CORRUPT;
     }
     uint32_t status = ReadStream(volume, &volume->mft, number * size, record, size);
     if (status == 0)
         status = CheckMftRecord(record, size);
     if (status != 0)
-        DiagnoseRecord(volume, number, status == WIN_ERROR_FILE_CORRUPT ? "not a sound MFT record" : "cannot be read");
+        DiagnoseRecord(volume, number, "%s",
+                       status == WIN_ERROR_FILE_CORRUPT ? "not a sound MFT record" : "cannot be read");
     return status;
 }
 

@@ -64,7 +64,8 @@ bool IsExtended(unsigned char type)
 // Logical drives: a chain of extended boot records, each holding one logical partition
 // (relative to itself) and the link to the next record (relative to the extended
 // partition). The chain is followed a bounded number of times, so a loop in it ends.
-uint32_t FindInExtended(const ByteSource& source, uint64_t extendedLba, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t FindInExtended(const ByteSource& source, uint64_t extendedLba, uint32_t sectorSize,
+                        NtfsVolumeList* volumes)
 {
     uint64_t recordLba = extendedLba;
     for (uint32_t link = 0; link < MAX_NTFS_PARTITIONS && recordLba < MAX_LBA; link++) {
@@ -92,7 +93,8 @@ uint32_t FindInExtended(const ByteSource& source, uint64_t extendedLba, uint32_t
     return 0;
 }
 
-uint32_t FindInMbr(const ByteSource& source, const unsigned char* mbr, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t FindInMbr(const ByteSource& source, const unsigned char* mbr, uint32_t sectorSize,
+                   NtfsVolumeList* volumes)
 {
     for (uint32_t i = 0; i < MBR_ENTRY_COUNT; i++) {
         const unsigned char* entry = mbr + offsetof(Mbr, Entries) + i * sizeof(MbrEntry);

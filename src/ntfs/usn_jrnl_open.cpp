@@ -51,7 +51,8 @@ uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
         status = WIN_ERROR_FILE_CORRUPT;
     }
     if (status == WIN_ERROR_FILE_CORRUPT)
-        Diagnose("$MFT's own record at 0x%" PRIX64 " (the boot sector's MFT cluster): $MFT cannot be read", start);
+        Diagnose("$MFT's own record at 0x%" PRIX64 " (the boot sector's MFT cluster): $MFT cannot be read",
+                 start);
     return status;
 }
 
@@ -72,7 +73,8 @@ uint32_t CheckJournalNotBeingDeleted(const NtfsVolume* volume, unsigned char* re
     }
     if (status != 0)
         return status;
-    if ((LoadU16(information.value + offsetof(VolumeInformationLayout, Flags)) & VOLUME_DELETE_USN_UNDERWAY) != 0) {
+    uint16_t flags = LoadU16(information.value + offsetof(VolumeInformationLayout, Flags));
+    if ((flags & VOLUME_DELETE_USN_UNDERWAY) != 0) {
         DiagnoseRecord(volume, MFT_RECORD_VOLUME, "$Volume says the journal is being deleted");
         return WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS;
     }

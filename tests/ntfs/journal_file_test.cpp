@@ -63,10 +63,7 @@ TEST_P(FileShapeTest, ReadsEveryRecordFromTheFirst)
 
 INSTANTIATE_TEST_SUITE_P(Heads, FileShapeTest, testing::ValuesIn(SHAPES),
                          [](const testing::TestParamInfo<FileShape>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != 0; c++)
-                                 name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
+                             return TestName(info.param.name);
                          });
 
 // A copy cut short: the whole records before the cut come back, and the journal ends

@@ -65,10 +65,7 @@ TEST_P(ShapeTest, ReadsTheWholeJournal)
 
 INSTANTIATE_TEST_SUITE_P(Shapes, ShapeTest, testing::ValuesIn(SHAPES),
                          [](const testing::TestParamInfo<ShapeCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != 0; c++)
-                                 name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
+                             return TestName(info.param.name);
                          });
 
 struct RefusalCase {
@@ -448,10 +445,7 @@ TEST_P(ReadCaseTest, ReturnsTheExpectedRecords)
 
 INSTANTIATE_TEST_SUITE_P(Records, ReadCaseTest, testing::ValuesIn(READ_CASES),
                          [](const testing::TestParamInfo<ReadCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != 0; c++)
-                                 name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
+                             return TestName(info.param.name);
                          });
 
 }  // namespace

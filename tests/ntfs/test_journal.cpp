@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/little_endian.h"
 
@@ -93,4 +94,12 @@ ReadResult ReadToEnd(UsnJrnl* journal, ReadUsnJournalData request, uint32_t buff
     }
     ADD_FAILURE() << "the journal never came to an end";
     return result;
+}
+
+std::string TestName(const char* description)
+{
+    std::string name;
+    for (const char* c = description; *c != 0; c++)
+        name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
 }

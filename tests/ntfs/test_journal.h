@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/windows_errors.h"
@@ -40,6 +41,9 @@ struct ReadResult {
     std::vector<int64_t> starts;  // StartUsn of each read
     int64_t nextUsn = 0;          // of the last read
 };
+
+// A case's description as a test name: letters and digits kept, anything else '_'.
+std::string TestName(const char* description);
 
 // Reads the way the journal reader does: each read starts at the previous read's next
 // USN, until a read returns only that USN. Stops (and fails the test) after far more
