@@ -42,7 +42,7 @@ void ReadWholeJournal(benchmark::State& state)
     uint64_t bytes = 0;
     for (auto _ : state) {
         UsnJrnl* journal = nullptr;
-        if (OpenUsnJrnl(fd, &journal) != 0) {
+        if (OpenUsnJrnl(MakeByteSource(fd), &journal) != 0) {
             state.SkipWithError("cannot open the benchmark image");
             break;
         }

@@ -2,16 +2,20 @@
 # Whole-job speed and memory of jrnlpeek beside The Sleuth Kit's usnjls (the same job)
 # and icat (a bare copy of the $J stream, the floor for any reader of the image); and of
 # jrnlpeek --csv (every field of every record) beside usnjls -m (its every-field output).
-# Makes the images with the fixture tool, runs the tools alternately several
-# times each, and prints medians, ratios and peak resident memory.
+# Makes the images with the fixture tool, runs the tools alternately several times each,
+# and prints medians, ratios and peak resident memory. Then the same for exported $J
+# files: the 3-million-record journal as icat copies it, behind a 30 GB hole and behind
+# 1 GB of stored zeros, beside cat of the whole file.
 #
-#   bench/run_bench.sh [RUNS]        (default 5 runs; images are kept in build/bench)
+#   bench/run_bench.sh [RUNS] [images|exported]
+#                      (default 5 runs of both; images and files are kept in build/bench)
 #
 # JRNLPEEK and MKJOURNAL name the programs to use (the CMake target "bench" sets them);
 # without them the Linux preset is built first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
+part=${2:-all}
 work=build/bench
 mkdir -p "$work"
 
@@ -63,45 +67,76 @@ measure() {
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
-tools=(jrnlpeek jrnlpeek-target jrnlpeek-csv usnjls usnjls-m icat)
-printf '%-14s %-22s %9s %9s %11s %11s\n' image tool seconds peak-MB vs-usnjls vs-icat
-for entry in "${images[@]}"; do
-  set -- $entry
-  name=$1
-  make_image "$@"
-  image=$work/$name.img
-  stream=$(j_stream "$image")
-  declare -A times=() mems=()
+# Runs each "label command..." of the list alternately, $runs times, and leaves the median
+# seconds and the peak kilobytes of each label in med[] and peak[].
+run_alternately() {
+  local -A times=() mems=()
+  local i entry result
   for ((i = 0; i < runs; i++)); do
-    for tool in "${tools[@]}"; do
-      case $tool in
-        jrnlpeek) result=$(measure "$jrnlpeek" "$image") ;;
-        jrnlpeek-target) result=$(measure "$jrnlpeek" "$image" 0x0007000000000077) ;;
-        jrnlpeek-csv) result=$(measure "$jrnlpeek" --csv "$image") ;;
-        usnjls) result=$(measure usnjls "$image") ;;
-        usnjls-m) result=$(measure usnjls -m "$image") ;;
-        icat) result=$(measure icat "$image" "$stream") ;;
-      esac
-      times[$tool]+="${result% *} "
-      mems[$tool]+="${result#* } "
+    for entry in "$@"; do
+      result=$(measure ${entry#* })
+      times[${entry%% *}]+="${result% *} "
+      mems[${entry%% *}]+="${result#* } "
     done
   done
+  for entry in "$@"; do
+    med[${entry%% *}]=$(tr ' ' '\n' <<<"${times[${entry%% *}]}" | grep . | median)
+    peak[${entry%% *}]=$(tr ' ' '\n' <<<"${mems[${entry%% *}]}" | grep . | sort -n | tail -1)
+  done
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+megabytes() { awk -v k="$1" 'BEGIN {print k / 1024}'; }
+
+if [ "$part" != exported ]; then
+  printf '%-14s %-22s %9s %9s %11s %11s\n' image tool seconds peak-MB vs-usnjls vs-icat
+  for entry in "${images[@]}"; do
+    set -- $entry
+    name=$1
+    make_image "$@"
+    image=$work/$name.img
+    stream=$(j_stream "$image")
+    declare -A med=() peak=()
+    run_alternately "jrnlpeek $jrnlpeek $image" "jrnlpeek-target $jrnlpeek $image 0x0007000000000077" \
+      "jrnlpeek-csv $jrnlpeek --csv $image" "usnjls usnjls $image" "usnjls-m usnjls -m $image" \
+      "icat icat $image $stream"
+    for tool in jrnlpeek jrnlpeek-target jrnlpeek-csv usnjls usnjls-m icat; do
+      ratio_u=- ratio_i=-
+      if [[ $tool == jrnlpeek* ]]; then
+        # The formats do the job of usnjls -m, the event line that of plain usnjls.
+        peer=usnjls
+        [ "$tool" = jrnlpeek-csv ] && peer=usnjls-m
+        ratio_u=$(ratio "${med[$tool]}" "${med[$peer]}")
+        ratio_i=$(ratio "${med[$tool]}" "${med[icat]}")
+      fi
+      printf '%-14s %-22s %9s %9.1f %11s %11s\n' "$name" "$tool" "${med[$tool]}" \
+        "$(megabytes "${peak[$tool]}")" "$ratio_u" "$ratio_i"
+    done
+    unset med peak
+  done
+fi
+
+# Exported $J files made from the 3-million-record image's $J, as collectors leave them.
+if [ "$part" != images ]; then
+  make_image 3m 3000000 0
+  plain=$work/3m.j hole=$work/3m-hole30g.j zeros=$work/3m-zeros1g.j
+  if [ ! -s "$zeros" ]; then
+    icat "$work/3m.img" "$(j_stream "$work/3m.img")" >"$plain"
+    # The hole is made by growing the file; the zeros are written out.
+    truncate -s 30G "$hole" && cat "$plain" >>"$hole"
+    head -c 1G /dev/zero >"$zeros" && cat "$plain" >>"$zeros"
+  fi
+  echo
+  printf '%-14s %-22s %9s %9s %15s\n' 'exported $J' tool seconds peak-MB ratio
   declare -A med=() peak=()
-  for tool in "${tools[@]}"; do
-    med[$tool]=$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)
-    peak[$tool]=$(tr ' ' '\n' <<<"${mems[$tool]}" | grep . | sort -n | tail -1)
-  done
-  for tool in "${tools[@]}"; do
-    ratio_u=- ratio_i=-
-    if [[ $tool == jrnlpeek* ]]; then
-      # The formats do the job of usnjls -m, the event line that of plain usnjls.
-      peer=usnjls
-      [ "$tool" = jrnlpeek-csv ] && peer=usnjls-m
-      ratio_u=$(awk -v a="${med[$tool]}" -v b="${med[$peer]}" 'BEGIN {printf "%.2f", a / b}')
-      ratio_i=$(awk -v a="${med[$tool]}" -v b="${med[icat]}" 'BEGIN {printf "%.2f", a / b}')
-    fi
-    printf '%-14s %-22s %9s %9.1f %11s %11s\n' "$name" "$tool" "${med[$tool]}" \
-      "$(awk -v k="${peak[$tool]}" 'BEGIN {print k / 1024}')" "$ratio_u" "$ratio_i"
-  done
-  unset times mems med peak
-done
+  run_alternately "plain $jrnlpeek $plain" "hole $jrnlpeek $hole" "zeros $jrnlpeek $zeros" \
+    "zeros-target $jrnlpeek $zeros 0x0007000000000077" "cat cat $zeros"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m jrnlpeek "${med[plain]}" "$(megabytes "${peak[plain]}")" -
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-hole30g jrnlpeek "${med[hole]}" "$(megabytes "${peak[hole]}")" \
+    "$(ratio "${med[hole]}" "${med[plain]}") vs 3m"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-zeros1g jrnlpeek "${med[zeros]}" "$(megabytes "${peak[zeros]}")" \
+    "$(ratio "${med[zeros]}" "${med[cat]}") vs cat"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-zeros1g jrnlpeek-target "${med[zeros-target]}" \
+    "$(megabytes "${peak[zeros-target]}")" "$(ratio "${med[zeros-target]}" "${med[cat]}") vs cat"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-zeros1g cat "${med[cat]}" "$(megabytes "${peak[cat]}")" -
+fi

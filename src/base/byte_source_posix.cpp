@@ -1,41 +1,68 @@
 #include "base/byte_source.h"
 
 #include <cerrno>
+#include <cinttypes>
 #include <cstdint>
+#include <cstring>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/byte_source_read.h"
+#include "base/diagnostics.h"
 #include "base/windows_errors.h"
 
 namespace {
 
-// Returns 0, WIN_ERROR_IO_DEVICE, or `endCode` when the file ends before the buffer is full.
-uint32_t ReadFully(int fd, uint64_t offset, unsigned char* buffer, size_t length, uint32_t endCode)
+int Descriptor(const ByteSource& source)
 {
-    if (offset > uint64_t(INT64_MAX) - length)
-        return endCode;
-    while (length != 0) {
-        ssize_t got = pread(fd, buffer, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return WIN_ERROR_IO_DEVICE;
-        if (got == 0)
-            return endCode;
-        buffer += got;
-        offset += static_cast<uint64_t>(got);
-        length -= static_cast<size_t>(got);
-    }
-    return 0;
+    return static_cast<int>(source.handle);
 }
 
 }  // namespace
 
-uint32_t ReadBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
+uint32_t ReadSomeBytes(const ByteSource& source, uint64_t offset, unsigned char* buffer, size_t length,
+                       size_t* got)
 {
-    return ReadFully(fd, offset, buffer, length, WIN_ERROR_IO_DEVICE);
+    for (;;) {
+        ssize_t read = pread(Descriptor(source), buffer, length, static_cast<off_t>(offset));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            Diagnose("input at 0x%" PRIX64 ": read failed: %s", offset, std::strerror(errno));
+            return WIN_ERROR_IO_DEVICE;
+        }
+        *got = static_cast<size_t>(read);
+        return 0;
+    }
 }
 
-uint32_t ProbeBytes(int fd, uint64_t offset, unsigned char* buffer, size_t length)
+ByteSource MakeByteSource(intptr_t handle)
 {
-    return ReadFully(fd, offset, buffer, length, SOURCE_ENDS_FIRST);
+    ByteSource source = {handle, false, 0, 1};
+    struct stat info;
+    if (fstat(Descriptor(source), &info) != 0)
+        return source;
+    if (S_ISREG(info.st_mode)) {
+        source.sized = true;
+        source.size = static_cast<uint64_t>(info.st_size);
+    } else if (S_ISBLK(info.st_mode)) {
+        uint64_t size = 0;
+        source.sized = ioctl(Descriptor(source), BLKGETSIZE64, &size) == 0;
+        source.size = source.sized ? size : 0;
+    }
+    return source;
+}
+
+// SEEK_DATA moves the descriptor's position, which no read here depends on (pread).
+uint64_t NextStoredOffset(const ByteSource& source, uint64_t offset)
+{
+    if (!source.sized || offset >= source.size)
+        return offset;
+    off_t data = lseek(Descriptor(source), static_cast<off_t>(offset), SEEK_DATA);
+    if (data >= 0)
+        return static_cast<uint64_t>(data) < source.size ? static_cast<uint64_t>(data) : source.size;
+    // ENXIO: nothing but a hole from `offset` on. Otherwise the file system cannot say.
+    return errno == ENXIO ? source.size : offset;
 }

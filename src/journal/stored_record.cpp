@@ -30,6 +30,14 @@ uint32_t ReasonAt(const unsigned char* record, uint16_t major)
     return LoadU32(record + at);
 }
 
+// A record that is not well formed: its length is 0, and *problem (when asked for) says why.
+uint32_t Refuse(const char** problem, const char* why)
+{
+    if (problem != nullptr)
+        *problem = why;
+    return 0;
+}
+
 uint32_t RoundUp8(uint32_t value)
 {
     return (value + 7) & ~7u;
@@ -37,13 +45,17 @@ uint32_t RoundUp8(uint32_t value)
 
 }  // namespace
 
-uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available)
+uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available, const char** problem)
 {
     if (available < 8)
-        return 0;
+        return Refuse(problem, "fewer than 8 bytes are left");
     uint32_t length = LoadU32(record + offsetof(V2, RecordLength));
-    if (length == 0 || length % 8 != 0 || length > available)
-        return 0;
+    if (length == 0)
+        return Refuse(problem, "RecordLength 0 before bytes that are not zero");
+    if (length % 8 != 0)
+        return Refuse(problem, "RecordLength is not a multiple of 8");
+    if (length > available)
+        return Refuse(problem, "RecordLength runs past its page");
     uint32_t headerSize;
     uint32_t nameLengthAt;
     uint32_t nameOffsetAt;
@@ -59,19 +71,26 @@ uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available)
         nameOffsetAt = offsetof(V3, FileNameOffset);
         break;
     case 4:
-        return length >= sizeof(UsnRecordV4Layout) ? length : 0;
+        headerSize = sizeof(UsnRecordV4Layout);
+        if (length < headerSize)
+            return Refuse(problem, "RecordLength is shorter than the record's header");
+        return length;
     default:
-        return 0;
+        return Refuse(problem, "MajorVersion is not 2, 3 or 4");
     }
     if (length < headerSize)
-        return 0;
+        return Refuse(problem, "RecordLength is shorter than the record's header");
     // A name lies behind the header, and NTFS names are at most 255 units: anything else
     // is damage, which a reader of the V2 answer could not take either.
     uint32_t nameLength = LoadU16(record + nameLengthAt);
     uint32_t nameOffset = LoadU16(record + nameOffsetAt);
-    if (nameLength > MAX_FILE_NAME_LENGTH || (nameLength != 0 && nameOffset < headerSize))
-        return 0;
-    return nameOffset + nameLength <= length ? length : 0;
+    if (nameLength > MAX_FILE_NAME_LENGTH)
+        return Refuse(problem, "FileNameLength is over 255 units");
+    if (nameLength != 0 && nameOffset < headerSize)
+        return Refuse(problem, "FileNameOffset points into the record's header");
+    if (nameOffset + nameLength > length)
+        return Refuse(problem, "the name runs past RecordLength");
+    return length;
 }
 
 uint32_t ReplyRecordLength(const unsigned char* record, const ReadUsnJournalData& request)

@@ -7,8 +7,10 @@
 
 // The RecordLength of the stored record at `record` when it is well formed and lies
 // within the `available` bytes left in its page and in the stream; 0 for the zero
-// padding at a page's end and for a damaged record, both of which end the page.
-uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available);
+// padding at a page's end and for a damaged record, both of which end the page. Then
+// *problem, unless `problem` is null, says in a few words what is wrong with the record.
+uint32_t StoredUsnRecordLength(const unsigned char* record, uint64_t available,
+                               const char** problem = nullptr);
 
 // How many bytes the (well-formed) record takes in the answer to `request`, or 0 when it
 // is not returned: a record newer than the request's MaxMajorVersion that cannot be

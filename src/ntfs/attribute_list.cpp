@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/ntfs_name.h"
 #include "ntfs/ntfs_types.h"
@@ -26,9 +27,15 @@ uint32_t NextAttributeListEntry(const unsigned char* list, uint32_t size, uint32
     uint32_t length = LoadU16(bytes + offsetof(Entry, Length));
     uint32_t nameLength = bytes[offsetof(Entry, NameLength)];
     uint32_t nameOffset = bytes[offsetof(Entry, NameOffset)];
-    if (length < ENTRY_HEADER_SIZE || length > size - at || nameOffset > length ||
-        2 * nameLength > length - nameOffset)
+    if (length < ENTRY_HEADER_SIZE || length > size - at) {
+        Diagnose("attribute list entry at 0x%X: length 0x%X is shorter than an entry or runs past the "
+                 "list's 0x%X bytes", at, length, size);
         return WIN_ERROR_FILE_CORRUPT;
+    }
+    if (nameOffset > length || 2 * nameLength > length - nameOffset) {
+        Diagnose("attribute list entry at 0x%X: its name runs past the entry's length 0x%X", at, length);
+        return WIN_ERROR_FILE_CORRUPT;
+    }
     entry->type = LoadU32(bytes + offsetof(Entry, Type));
     entry->name = bytes + nameOffset;
     entry->nameLength = nameLength;

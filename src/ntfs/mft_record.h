@@ -36,6 +36,14 @@ inline uint16_t ReferenceSequence(uint64_t reference)
 // WIN_ERROR_IO_DEVICE.
 uint32_t ReadMftRecord(const NtfsVolume* volume, uint64_t number, unsigned char* record);
 
+// With diagnostics on, one line about record `number`: "MFT record N at 0x...: " and the
+// printf-style text.
+void DiagnoseRecord(const NtfsVolume* volume, uint64_t number, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
 // Reads a file's base record, checking that it is in use, is a base record and carries
 // the sequence number of `reference` (when that has one).
 uint32_t ReadBaseRecord(const NtfsVolume* volume, uint64_t reference, unsigned char* record);

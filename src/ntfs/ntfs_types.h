@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/byte_source.h"
 #include "base/windows_errors.h"
 #include "journal/usn_layout.h"
 #include "ntfs/ntfs_layout.h"
@@ -27,6 +28,9 @@ const uint32_t MAX_NTFS_PARTITIONS = 128;  // a GPT's usual entry count; also bo
 // $J is read through a window of this size: large reads keep a multi-gigabyte journal
 // at disk speed while the reader's own memory stays small.
 const uint32_t USN_WINDOW_SIZE = 1024 * 1024;
+
+// What Windows reports as MaxUsn: the largest USN a journal may reach.
+const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
 
 // One run of a non-resident attribute: `length` clusters from `vcn`, stored from `lcn`,
 // or not stored at all (sparse) when lcn is SPARSE_LCN.
@@ -53,8 +57,8 @@ struct NtfsStream {
 };
 
 struct NtfsVolume {
-    int fd;
-    uint64_t offset;  // byte offset of the volume in the file (partition start)
+    ByteSource source;
+    uint64_t offset;  // byte offset of the volume in the source (partition start)
     uint32_t clusterSize;
     uint64_t clusterCount;
     uint64_t mftCluster;
@@ -62,12 +66,15 @@ struct NtfsVolume {
     NtfsStream mft;  // $MFT's own $DATA: MFT record N is read through it
 };
 
+// A journal being read: $UsnJrnl of an NTFS volume, or an exported copy of its $J stream
+// (a file in which a byte's offset is its USN).
 struct UsnJrnl {
-    NtfsVolume volume;
-    NtfsStream usn;  // $UsnJrnl:$J
+    NtfsVolume volume;  // of an exported $J, only the source is set
+    NtfsStream usn;     // $UsnJrnl:$J; empty for an exported $J
+    bool exported;      // the source holds $J itself, byte for byte
     UsnJournalData data;
     // The window caches a page-aligned stretch of $J, so records are walked in memory and
-    // the device is read in large blocks.
+    // the source is read in large blocks.
     unsigned char* window;
     uint32_t windowCapacity;  // USN_WINDOW_SIZE, or less for a journal smaller than that
     uint64_t windowStart;

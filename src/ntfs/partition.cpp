@@ -1,8 +1,10 @@
 #include "ntfs/partition.h"
 
+#include <cinttypes>
 #include <cstring>
 
 #include "base/byte_source.h"
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/boot_sector.h"
 #include "ntfs/ntfs_types.h"
@@ -34,12 +36,12 @@ const uint32_t SECTOR_SIZES[] = {512, 4096};
 
 // Adds the partition at `lba` to the list when it starts with an NTFS boot sector. Returns
 // 0, or WIN_ERROR_IO_DEVICE; a partition past the end of the image is passed over.
-uint32_t ProbePartition(int fd, uint64_t lba, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t ProbePartition(const ByteSource& source, uint64_t lba, uint32_t sectorSize, NtfsVolumeList* volumes)
 {
     if (lba == 0 || lba >= MAX_LBA || volumes->count == MAX_NTFS_PARTITIONS)
         return 0;
     unsigned char sector[BOOT_SECTOR_SIZE];
-    uint32_t status = ProbeBytes(fd, lba * sectorSize, sector, sizeof sector);
+    uint32_t status = ProbeBytes(source, lba * sectorSize, sector, sizeof sector);
     if (status == SOURCE_ENDS_FIRST || (status == 0 && !HasNtfsOemId(sector)))
         return 0;
     if (status != 0)
@@ -62,12 +64,13 @@ bool IsExtended(unsigned char type)
 // Logical drives: a chain of extended boot records, each holding one logical partition
 // (relative to itself) and the link to the next record (relative to the extended
 // partition). The chain is followed a bounded number of times, so a loop in it ends.
-uint32_t FindInExtended(int fd, uint64_t extendedLba, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t FindInExtended(const ByteSource& source, uint64_t extendedLba, uint32_t sectorSize,
+                        NtfsVolumeList* volumes)
 {
     uint64_t recordLba = extendedLba;
     for (uint32_t link = 0; link < MAX_NTFS_PARTITIONS && recordLba < MAX_LBA; link++) {
         unsigned char record[BOOT_SECTOR_SIZE];
-        uint32_t status = ProbeBytes(fd, recordLba * sectorSize, record, sizeof record);
+        uint32_t status = ProbeBytes(source, recordLba * sectorSize, record, sizeof record);
         if (status == SOURCE_ENDS_FIRST ||
             (status == 0 && LoadU16(record + offsetof(Mbr, Signature)) != BOOT_SIGNATURE))
             return 0;
@@ -77,7 +80,7 @@ uint32_t FindInExtended(int fd, uint64_t extendedLba, uint32_t sectorSize, NtfsV
         const unsigned char* next = logical + sizeof(MbrEntry);
         if (logical[offsetof(MbrEntry, Type)] == MBR_TYPE_NTFS &&
             LoadU32(logical + offsetof(MbrEntry, SectorCount)) != 0) {
-            status = ProbePartition(fd, recordLba + LoadU32(logical + offsetof(MbrEntry, FirstLba)),
+            status = ProbePartition(source, recordLba + LoadU32(logical + offsetof(MbrEntry, FirstLba)),
                                     sectorSize, volumes);
             if (status != 0)
                 return status;
@@ -90,7 +93,8 @@ uint32_t FindInExtended(int fd, uint64_t extendedLba, uint32_t sectorSize, NtfsV
     return 0;
 }
 
-uint32_t FindInMbr(int fd, const unsigned char* mbr, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t FindInMbr(const ByteSource& source, const unsigned char* mbr, uint32_t sectorSize,
+                   NtfsVolumeList* volumes)
 {
     for (uint32_t i = 0; i < MBR_ENTRY_COUNT; i++) {
         const unsigned char* entry = mbr + offsetof(Mbr, Entries) + i * sizeof(MbrEntry);
@@ -100,19 +104,19 @@ uint32_t FindInMbr(int fd, const unsigned char* mbr, uint32_t sectorSize, NtfsVo
         uint32_t firstLba = LoadU32(entry + offsetof(MbrEntry, FirstLba));
         uint32_t status = 0;
         if (type == MBR_TYPE_NTFS)
-            status = ProbePartition(fd, firstLba, sectorSize, volumes);
+            status = ProbePartition(source, firstLba, sectorSize, volumes);
         else if (IsExtended(type) && firstLba != 0)
-            status = FindInExtended(fd, firstLba, sectorSize, volumes);
+            status = FindInExtended(source, firstLba, sectorSize, volumes);
         if (status != 0)
             return status;
     }
     return 0;
 }
 
-uint32_t FindInGpt(int fd, uint32_t sectorSize, NtfsVolumeList* volumes)
+uint32_t FindInGpt(const ByteSource& source, uint32_t sectorSize, NtfsVolumeList* volumes)
 {
     unsigned char header[sizeof(GptHeader)];
-    uint32_t status = ProbeBytes(fd, sectorSize, header, sizeof header);
+    uint32_t status = ProbeBytes(source, sectorSize, header, sizeof header);
     if (status == SOURCE_ENDS_FIRST)
         return 0;
     if (status != 0)
@@ -129,14 +133,14 @@ uint32_t FindInGpt(int fd, uint32_t sectorSize, NtfsVolumeList* volumes)
         entryCount = MAX_GPT_ENTRIES;
     for (uint32_t i = 0; i < entryCount; i++) {
         unsigned char entry[GPT_ENTRY_USED];
-        status = ProbeBytes(fd, entriesLba * sectorSize + uint64_t(i) * entrySize, entry, sizeof entry);
+        status = ProbeBytes(source, entriesLba * sectorSize + uint64_t(i) * entrySize, entry, sizeof entry);
         if (status == SOURCE_ENDS_FIRST)
             return 0;
         if (status != 0)
             return status;
         if (std::memcmp(entry + offsetof(GptEntry, TypeGuid), BASIC_DATA_GUID, sizeof BASIC_DATA_GUID) != 0)
             continue;
-        status = ProbePartition(fd, LoadU64(entry + offsetof(GptEntry, FirstLba)), sectorSize, volumes);
+        status = ProbePartition(source, LoadU64(entry + offsetof(GptEntry, FirstLba)), sectorSize, volumes);
         if (status != 0)
             return status;
     }
@@ -145,30 +149,36 @@ uint32_t FindInGpt(int fd, uint32_t sectorSize, NtfsVolumeList* volumes)
 
 }  // namespace
 
-uint32_t FindNtfsVolumes(int fd, NtfsVolumeList* volumes)
+uint32_t FindNtfsVolumes(const ByteSource& source, NtfsVolumeList* volumes)
 {
     volumes->count = 0;
     unsigned char sector[BOOT_SECTOR_SIZE];
-    uint32_t status = ProbeBytes(fd, 0, sector, sizeof sector);
-    if (status == SOURCE_ENDS_FIRST)
+    uint32_t status = ProbeBytes(source, 0, sector, sizeof sector);
+    if (status == SOURCE_ENDS_FIRST) {
+        Diagnose("input of fewer than %u bytes: no NTFS boot sector or partition table", BOOT_SECTOR_SIZE);
         return WIN_ERROR_INVALID_FUNCTION;
+    }
     if (status != 0)
         return status;
     if (HasNtfsOemId(sector)) {
         volumes->offsets[volumes->count++] = 0;
         return 0;
     }
-    if (LoadU16(sector + offsetof(Mbr, Signature)) != BOOT_SIGNATURE)
+    if (LoadU16(sector + offsetof(Mbr, Signature)) != BOOT_SIGNATURE) {
+        Diagnose("input at 0x0: neither an NTFS boot sector nor a partition table");
         return WIN_ERROR_INVALID_FUNCTION;
+    }
     bool gpt = false;
     for (uint32_t i = 0; i < MBR_ENTRY_COUNT; i++)
         gpt = gpt || sector[offsetof(Mbr, Entries) + i * sizeof(MbrEntry) + offsetof(MbrEntry, Type)] ==
                          MBR_TYPE_GPT_PROTECTIVE;
     // The sector size that finds volumes is the disk's; the other one is not tried then.
     for (uint32_t sectorSize : SECTOR_SIZES) {
-        status = gpt ? FindInGpt(fd, sectorSize, volumes) : FindInMbr(fd, sector, sectorSize, volumes);
+        status = gpt ? FindInGpt(source, sectorSize, volumes) : FindInMbr(source, sector, sectorSize, volumes);
         if (status != 0 || volumes->count != 0)
             return status;
     }
+    Diagnose("%s partition table at 0x0: no partition typed NTFS starts with an NTFS boot sector",
+             gpt ? "GPT" : "MBR");
     return WIN_ERROR_INVALID_FUNCTION;
 }

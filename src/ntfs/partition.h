@@ -13,4 +13,4 @@ struct NtfsVolumeList {
 
 // Fills *volumes. Returns 0 when at least one NTFS volume was found,
 // WIN_ERROR_INVALID_FUNCTION when none was, or WIN_ERROR_IO_DEVICE.
-uint32_t FindNtfsVolumes(int fd, NtfsVolumeList* volumes);
+uint32_t FindNtfsVolumes(const ByteSource& source, NtfsVolumeList* volumes);

@@ -1,7 +1,10 @@
 #include "ntfs/runlist.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdlib>
+
+#include "base/diagnostics.h"
 
 namespace {
 
@@ -16,6 +19,13 @@ int64_t LoadSigned(const unsigned char* bytes, uint32_t size)
     return static_cast<int64_t>(value);
 }
 
+// A runlist that cannot describe the segment it belongs to.
+uint32_t Refuse(uint32_t at, const char* why)
+{
+    Diagnose("runlist, byte 0x%X: %s", at, why);
+    return WIN_ERROR_FILE_CORRUPT;
+}
+
 uint32_t AddRun(NtfsStream* stream, int64_t vcn, int64_t lcn, int64_t length)
 {
     if (stream->runCount != 0) {
@@ -28,8 +38,10 @@ uint32_t AddRun(NtfsStream* stream, int64_t vcn, int64_t lcn, int64_t length)
         }
     }
     if (stream->runCount == stream->runCapacity) {
-        if (stream->runCapacity >= MAX_RUNS)
+        if (stream->runCapacity >= MAX_RUNS) {
+            Diagnose("runlist: more than %u runs", unsigned(MAX_RUNS));
             return WIN_ERROR_FILE_CORRUPT;
+        }
         size_t capacity = stream->runCapacity == 0 ? 16 : stream->runCapacity * 2;
         void* grown = std::realloc(stream->runs, capacity * sizeof(NtfsRun));
         if (grown == nullptr)
@@ -48,31 +60,34 @@ uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uin
 {
     // Every byte offset in the stream, (lastVcn + 1) clusters included, must fit an int64.
     int64_t maxVcn = INT64_MAX / volume->clusterSize - 1;
-    if (firstVcn != stream->nextVcn || lastVcn < firstVcn - 1 || lastVcn > maxVcn)
+    if (firstVcn != stream->nextVcn || lastVcn < firstVcn - 1 || lastVcn > maxVcn) {
+        Diagnose("attribute segment of VCNs %" PRId64 " to %" PRId64 " does not follow the %" PRId64
+                 " clusters held before it", firstVcn, lastVcn, stream->nextVcn);
         return WIN_ERROR_FILE_CORRUPT;
+    }
     int64_t vcn = firstVcn;
     int64_t lcn = 0;
     int64_t clusterCount = static_cast<int64_t>(volume->clusterCount);
     uint32_t at = 0;
     for (;;) {
         if (at >= length)
-            return WIN_ERROR_FILE_CORRUPT;
+            return Refuse(at, "no end before the attribute's end");
         uint32_t lengthSize = bytes[at] & 0x0F;
         uint32_t offsetSize = bytes[at] >> 4;
         if (lengthSize == 0 && offsetSize == 0)
             break;
         if (lengthSize == 0 || lengthSize > 8 || offsetSize > 8 ||
             length - at - 1 < lengthSize + offsetSize)
-            return WIN_ERROR_FILE_CORRUPT;
+            return Refuse(at, "a header byte whose field sizes are impossible or run past the attribute");
         int64_t runLength = LoadSigned(bytes + at + 1, lengthSize);
         if (runLength <= 0 || runLength > lastVcn + 1 - vcn)
-            return WIN_ERROR_FILE_CORRUPT;
+            return Refuse(at, "a run length of 0 or beyond the segment's last VCN");
         int64_t runLcn = SPARSE_LCN;
         if (offsetSize != 0) {
             // The offset is relative to the previous stored run; sparse runs do not move it.
             if (__builtin_add_overflow(lcn, LoadSigned(bytes + at + 1 + lengthSize, offsetSize), &lcn) ||
                 lcn < 0 || lcn >= clusterCount || runLength > clusterCount - lcn)
-                return WIN_ERROR_FILE_CORRUPT;
+                return Refuse(at, "a run outside the volume's clusters");
             runLcn = lcn;
         }
         uint32_t status = AddRun(stream, vcn, runLcn, runLength);
@@ -82,7 +97,7 @@ uint32_t AppendRunlist(const NtfsVolume* volume, const unsigned char* bytes, uin
         at += 1 + lengthSize + offsetSize;
     }
     if (vcn != lastVcn + 1)
-        return WIN_ERROR_FILE_CORRUPT;
+        return Refuse(at, "the runs end before the segment's last VCN");
     stream->nextVcn = vcn;
     return 0;
 }
@@ -101,8 +116,10 @@ uint32_t CheckRunsDisjoint(const NtfsStream* stream)
     std::sort(stored, stored + count, [](const NtfsRun& a, const NtfsRun& b) { return a.lcn < b.lcn; });
     uint32_t status = 0;
     for (size_t i = 1; i < count && status == 0; i++) {
-        if (stored[i].lcn < stored[i - 1].lcn + stored[i - 1].length)
+        if (stored[i].lcn < stored[i - 1].lcn + stored[i - 1].length) {
+            Diagnose("runs share clusters from cluster %" PRId64, stored[i].lcn);
             status = WIN_ERROR_FILE_CORRUPT;
+        }
     }
     std::free(stored);
     return status;

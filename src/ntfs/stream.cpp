@@ -1,10 +1,12 @@
 #include "ntfs/stream.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/byte_source.h"
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/attribute_list.h"
 #include "ntfs/mft_record.h"
@@ -15,11 +17,16 @@ namespace {
 // A stream is complete when its first segment was seen and its runs cover the data.
 uint32_t CheckComplete(const NtfsVolume* volume, const NtfsStream* stream)
 {
-    if (!stream->sized)
+    if (!stream->sized) {
+        Diagnose("attribute without the segment that starts at VCN 0");
         return WIN_ERROR_FILE_CORRUPT;
+    }
     uint64_t clustersNeeded = (stream->dataSize + volume->clusterSize - 1) / volume->clusterSize;
-    if (!stream->resident && uint64_t(stream->nextVcn) < clustersNeeded)
+    if (!stream->resident && uint64_t(stream->nextVcn) < clustersNeeded) {
+        Diagnose("attribute whose runs cover %" PRId64 " clusters of the %" PRIu64 " its data size needs",
+                 stream->nextVcn, clustersNeeded);
         return WIN_ERROR_FILE_CORRUPT;
+    }
     return 0;
 }
 
@@ -31,8 +38,10 @@ uint32_t LoadAttributeList(const NtfsVolume* volume, const NtfsAttribute& attrib
     uint32_t status = AddSegment(volume, attribute, &stream);
     if (status == 0)
         status = CheckComplete(volume, &stream);
-    if (status == 0 && stream.dataSize > MAX_ATTRIBUTE_LIST_SIZE)
+    if (status == 0 && stream.dataSize > MAX_ATTRIBUTE_LIST_SIZE) {
+        Diagnose("attribute list of %" PRIu64 " bytes: more than %u", stream.dataSize, MAX_ATTRIBUTE_LIST_SIZE);
         status = WIN_ERROR_FILE_CORRUPT;
+    }
     if (status == 0) {
         *size = static_cast<uint32_t>(stream.dataSize);
         *list = static_cast<unsigned char*>(std::malloc(*size == 0 ? 1 : *size));
@@ -73,6 +82,8 @@ uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, 
                 if (status != 0)
                     break;
                 if (!IsExtensionOf(scratch, entries[i].reference, baseNumber)) {
+                    DiagnoseRecord(volume, number, "not an extension record in use of record %" PRIu64
+                                   " with the sequence number its attribute list gives", baseNumber);
                     status = WIN_ERROR_FILE_CORRUPT;
                     break;
                 }
@@ -83,12 +94,26 @@ uint32_t AddListedSegments(const NtfsVolume* volume, const unsigned char* base, 
         NtfsAttribute attribute;
         status = FindAttribute(record, size, type, name, entries[i].id, &attribute);
         if (status == NTFS_NOT_FOUND ||
-            (status == 0 && attribute.nonResident && attribute.firstVcn != entries[i].firstVcn))
+            (status == 0 && attribute.nonResident && attribute.firstVcn != entries[i].firstVcn)) {
+            DiagnoseRecord(volume, number, "no attribute 0x%X with id %u from VCN %" PRId64
+                           " as its file's attribute list says", type, unsigned(entries[i].id),
+                           entries[i].firstVcn);
             status = WIN_ERROR_FILE_CORRUPT;
+        }
         if (status == 0)
             status = AddSegment(volume, attribute, stream);
     }
     std::free(scratch);
+    return status;
+}
+
+// The line that names the record of an attribute that cannot be read, after the lines
+// that said why. Returns the status.
+uint32_t DiagnoseStream(const NtfsVolume* volume, uint64_t number, uint32_t type, const char* name,
+                        uint32_t status)
+{
+    if (status != 0 && status != NTFS_NOT_FOUND)
+        DiagnoseRecord(volume, number, "its attribute 0x%X%s%s cannot be read", type, *name ? " " : "", name);
     return status;
 }
 
@@ -104,8 +129,10 @@ void FreeStream(NtfsStream* stream)
 uint32_t AddSegment(const NtfsVolume* volume, const NtfsAttribute& attribute, NtfsStream* stream)
 {
     if (!attribute.nonResident) {
-        if (stream->sized)
+        if (stream->sized) {
+            Diagnose("attribute 0x%X: a resident value beside other segments", attribute.type);
             return WIN_ERROR_FILE_CORRUPT;
+        }
         size_t size = attribute.valueLength == 0 ? 1 : attribute.valueLength;
         stream->value = static_cast<unsigned char*>(std::malloc(size));
         if (stream->value == nullptr)
@@ -118,12 +145,23 @@ uint32_t AddSegment(const NtfsVolume* volume, const NtfsAttribute& attribute, Nt
         stream->initializedSize = attribute.valueLength;
         return 0;
     }
-    if ((attribute.flags & (ATTRIBUTE_FLAG_COMPRESSED | ATTRIBUTE_FLAG_ENCRYPTED)) != 0 || stream->resident)
+    if ((attribute.flags & (ATTRIBUTE_FLAG_COMPRESSED | ATTRIBUTE_FLAG_ENCRYPTED)) != 0) {
+        Diagnose("attribute 0x%X: compressed or encrypted (flags 0x%04X), which is not read here",
+                 attribute.type, unsigned(attribute.flags));
         return WIN_ERROR_FILE_CORRUPT;
+    }
+    if (stream->resident) {
+        Diagnose("attribute 0x%X: a non-resident segment beside a resident value", attribute.type);
+        return WIN_ERROR_FILE_CORRUPT;
+    }
     if (attribute.firstVcn == 0) {
         if (stream->sized || attribute.dataSize > uint64_t(INT64_MAX) ||
-            attribute.initializedSize > attribute.dataSize)
+            attribute.initializedSize > attribute.dataSize) {
+            Diagnose("attribute 0x%X: a second segment at VCN 0, or an initialized size 0x%" PRIX64
+                     " above its data size 0x%" PRIX64, attribute.type, attribute.initializedSize,
+                     attribute.dataSize);
             return WIN_ERROR_FILE_CORRUPT;
+        }
         stream->sized = true;
         stream->dataSize = attribute.dataSize;
         stream->initializedSize = attribute.initializedSize;
@@ -143,10 +181,12 @@ uint32_t LoadAttributeStream(const NtfsVolume* volume, const unsigned char* base
         status = FindAttribute(base, size, type, name, ANY_ATTRIBUTE_ID, &attribute);
         if (status == 0)
             status = AddSegment(volume, attribute, stream);
-        return status == 0 ? CheckComplete(volume, stream) : status;
+        if (status == 0)
+            status = CheckComplete(volume, stream);
+        return DiagnoseStream(volume, baseNumber, type, name, status);
     }
     if (status != 0)
-        return status;
+        return DiagnoseStream(volume, baseNumber, type, name, status);
 
     unsigned char* list = nullptr;
     uint32_t listSize = 0;
@@ -161,7 +201,9 @@ uint32_t LoadAttributeStream(const NtfsVolume* volume, const unsigned char* base
         status = AddListedSegments(volume, base, baseNumber, entries, count, type, name, stream);
     std::free(entries);
     std::free(list);
-    return status == 0 ? CheckComplete(volume, stream) : status;
+    if (status == 0)
+        status = CheckComplete(volume, stream);
+    return DiagnoseStream(volume, baseNumber, type, name, status);
 }
 
 uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset,
@@ -176,8 +218,10 @@ uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t
     uint32_t clusterSize = volume->clusterSize;
     while (at < stored) {
         size_t index = FindRun(stream, static_cast<int64_t>(at / clusterSize));
-        if (index == stream->runCount)
+        if (index == stream->runCount) {
+            Diagnose("attribute value at 0x%" PRIX64 ": not covered by its runs", at);
             return WIN_ERROR_FILE_CORRUPT;
+        }
         const NtfsRun& run = stream->runs[index];
         uint64_t runStart = uint64_t(run.vcn) * clusterSize;
         uint64_t piece = std::min(stored, runStart + uint64_t(run.length) * clusterSize) - at;
@@ -186,7 +230,7 @@ uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t
             std::memset(target, 0, piece);
         } else {
             uint64_t device = volume->offset + uint64_t(run.lcn) * clusterSize + (at - runStart);
-            uint32_t status = ReadBytes(volume->fd, device, target, piece);
+            uint32_t status = ReadBytes(volume->source, device, target, piece);
             if (status != 0)
                 return status;
         }
@@ -212,4 +256,16 @@ uint64_t NextDataOffset(const NtfsVolume* volume, const NtfsStream* stream, uint
         return stream->dataSize;
     uint64_t start = std::max(offset, uint64_t(stream->runs[index].vcn) * clusterSize);
     return start < stream->initializedSize ? start : stream->dataSize;
+}
+
+uint64_t StreamInputOffset(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset)
+{
+    if (stream->resident || offset >= stream->initializedSize)
+        return UINT64_MAX;
+    uint32_t clusterSize = volume->clusterSize;
+    size_t index = FindRun(stream, static_cast<int64_t>(offset / clusterSize));
+    if (index == stream->runCount || stream->runs[index].lcn == SPARSE_LCN)
+        return UINT64_MAX;
+    const NtfsRun& run = stream->runs[index];
+    return volume->offset + uint64_t(run.lcn) * clusterSize + (offset - uint64_t(run.vcn) * clusterSize);
 }

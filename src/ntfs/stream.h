@@ -33,3 +33,7 @@ uint32_t ReadStream(const NtfsVolume* volume, const NtfsStream* stream, uint64_t
 // uninitialized tail are passed over through the runlist. Returns dataSize when nothing
 // but zeros remains (and `offset` itself when that is already past the end).
 uint64_t NextDataOffset(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset);
+
+// Where byte `offset` of a non-resident value lies in the input (device, image or file),
+// for messages that name it; UINT64_MAX when it is not stored there.
+uint64_t StreamInputOffset(const NtfsVolume* volume, const NtfsStream* stream, uint64_t offset);

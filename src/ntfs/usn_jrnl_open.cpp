@@ -1,13 +1,15 @@
 // Opening the journal: from the partition table down to $Extend\$UsnJrnl, its $J
 // stream's runs and its $Max data.
-#include <algorithm>
+#include <cinttypes>
 #include <cstdlib>
 
 #include "base/byte_source.h"
+#include "base/diagnostics.h"
 #include "base/little_endian.h"
 #include "ntfs/attribute.h"
 #include "ntfs/boot_sector.h"
 #include "ntfs/index.h"
+#include "ntfs/j_window.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/ntfs_types.h"
 #include "ntfs/partition.h"
@@ -18,15 +20,13 @@
 namespace {
 
 using Max = UsnJrnlMaxLayout;
-// What Windows reports as MaxUsn: the largest USN the journal may reach.
-const int64_t NTFS_MAX_USN = 0x7FFFFFFFFFFF0000;
 
-uint32_t OpenVolumeGeometry(int fd, uint64_t offset, NtfsVolume* volume)
+uint32_t OpenVolumeGeometry(const ByteSource& source, uint64_t offset, NtfsVolume* volume)
 {
-    volume->fd = fd;
+    volume->source = source;
     volume->offset = offset;
     unsigned char sector[BOOT_SECTOR_SIZE];
-    uint32_t status = ReadBytes(fd, volume->offset, sector, sizeof sector);
+    uint32_t status = ReadBytes(source, volume->offset, sector, sizeof sector);
     if (status != 0)
         return status;
     return ParseBootSector(sector, volume);
@@ -37,14 +37,23 @@ uint32_t OpenVolumeGeometry(int fd, uint64_t offset, NtfsVolume* volume)
 uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
 {
     uint64_t start = volume->offset + volume->mftCluster * volume->clusterSize;
-    uint32_t status = ReadBytes(volume->fd, start, record, volume->mftRecordSize);
+    uint32_t status = ReadBytes(volume->source, start, record, volume->mftRecordSize);
     if (status == 0)
         status = CheckMftRecord(record, volume->mftRecordSize);
-    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0)
+    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0) {
+        Diagnose("record not in use");
         status = WIN_ERROR_FILE_CORRUPT;
+    }
     if (status == 0)
         status = LoadAttributeStream(volume, record, MFT_RECORD_MFT, ATTRIBUTE_DATA, "", &volume->mft);
-    return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
+    if (status == NTFS_NOT_FOUND) {
+        Diagnose("no unnamed $DATA attribute");
+        status = WIN_ERROR_FILE_CORRUPT;
+    }
+    if (status == WIN_ERROR_FILE_CORRUPT)
+        Diagnose("$MFT's own record at 0x%" PRIX64 " (the boot sector's MFT cluster): $MFT cannot be read",
+                 start);
+    return status;
 }
 
 // Windows refuses the journal while $Volume says that its deletion is under way: what is
@@ -58,10 +67,17 @@ uint32_t CheckJournalNotBeingDeleted(const NtfsVolume* volume, unsigned char* re
                                ANY_ATTRIBUTE_ID, &information);
     if (status == 0 && (information.nonResident || information.valueLength < sizeof(VolumeInformationLayout)))
         status = WIN_ERROR_FILE_CORRUPT;
+    if (status == NTFS_NOT_FOUND || status == WIN_ERROR_FILE_CORRUPT) {
+        DiagnoseRecord(volume, MFT_RECORD_VOLUME, "$Volume has no sound $VOLUME_INFORMATION");
+        return WIN_ERROR_FILE_CORRUPT;
+    }
     if (status != 0)
-        return status == NTFS_NOT_FOUND ? WIN_ERROR_FILE_CORRUPT : status;
-    if ((LoadU16(information.value + offsetof(VolumeInformationLayout, Flags)) & VOLUME_DELETE_USN_UNDERWAY) != 0)
+        return status;
+    uint16_t flags = LoadU16(information.value + offsetof(VolumeInformationLayout, Flags));
+    if ((flags & VOLUME_DELETE_USN_UNDERWAY) != 0) {
+        DiagnoseRecord(volume, MFT_RECORD_VOLUME, "$Volume says the journal is being deleted");
         return WIN_ERROR_JOURNAL_DELETE_IN_PROGRESS;
+    }
     return 0;
 }
 
@@ -73,12 +89,16 @@ uint32_t FindUsnJrnl(const NtfsVolume* volume, unsigned char* record, uint64_t* 
     if (status != 0)
         return status;
     uint16_t directory = MFT_RECORD_IN_USE | MFT_RECORD_IS_DIRECTORY;
-    if ((MftRecordFlags(record) & directory) != directory)
+    if ((MftRecordFlags(record) & directory) != directory) {
+        DiagnoseRecord(volume, MFT_RECORD_EXTEND, "not a folder in use: no $Extend, so no journal");
         return WIN_ERROR_JOURNAL_NOT_ACTIVE;
+    }
     uint64_t reference = 0;
     status = FindInDirectory(volume, record, MFT_RECORD_EXTEND, "$UsnJrnl", &reference);
-    if (status == NTFS_NOT_FOUND)
+    if (status == NTFS_NOT_FOUND) {
+        DiagnoseRecord(volume, MFT_RECORD_EXTEND, "$Extend's index holds no $UsnJrnl: no journal");
         return WIN_ERROR_JOURNAL_NOT_ACTIVE;
+    }
     if (status != 0)
         return status;
     *number = reference & FILE_REFERENCE_RECORD_MASK;
@@ -89,17 +109,26 @@ uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint6
 {
     const NtfsVolume* volume = &journal->volume;
     uint32_t status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$J", &journal->usn);
+    if (status == NTFS_NOT_FOUND)
+        DiagnoseRecord(volume, number, "$UsnJrnl has no $J stream: no journal");
     if (status != 0)
         return status == NTFS_NOT_FOUND ? WIN_ERROR_JOURNAL_NOT_ACTIVE : status;
     // $J is the one stream read from end to end.
     status = CheckRunsDisjoint(&journal->usn);
+    if (status == WIN_ERROR_FILE_CORRUPT)
+        DiagnoseRecord(volume, number, "$UsnJrnl's $J lists clusters twice");
     if (status != 0)
         return status;
     NtfsStream max{};
     status = LoadAttributeStream(volume, record, number, ATTRIBUTE_DATA, "$Max", &max);
     unsigned char values[sizeof(Max)];
-    if (status == 0 && max.dataSize < sizeof(Max))
+    if (status == NTFS_NOT_FOUND)
+        DiagnoseRecord(volume, number, "$UsnJrnl has no $Max stream: no journal");
+    if (status == 0 && max.dataSize < sizeof(Max)) {
+        DiagnoseRecord(volume, number, "$UsnJrnl's $Max holds %" PRIu64 " bytes, not %u", max.dataSize,
+                       unsigned(sizeof(Max)));
         status = WIN_ERROR_FILE_CORRUPT;
+    }
     if (status == 0)
         status = ReadStream(volume, &max, 0, values, sizeof(Max));
     FreeStream(&max);
@@ -119,10 +148,10 @@ uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint6
     return 0;
 }
 
-uint32_t OpenJournal(UsnJrnl* journal, int fd, uint64_t offset)
+uint32_t OpenJournal(UsnJrnl* journal, const ByteSource& source, uint64_t offset)
 {
     NtfsVolume* volume = &journal->volume;
-    uint32_t status = OpenVolumeGeometry(fd, offset, volume);
+    uint32_t status = OpenVolumeGeometry(source, offset, volume);
     if (status != 0)
         return status;
     unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
@@ -137,30 +166,20 @@ uint32_t OpenJournal(UsnJrnl* journal, int fd, uint64_t offset)
     if (status == 0)
         status = LoadJournalStreams(journal, record, number);
     std::free(record);
-    if (status != 0)
-        return status;
-    uint64_t pages = (journal->usn.dataSize + JOURNAL_PAGE_SIZE - 1) / JOURNAL_PAGE_SIZE;
-    // A journal smaller than the window needs no more than its own size.
-    uint64_t capacity = std::max<uint64_t>(pages, 1) * JOURNAL_PAGE_SIZE;
-    journal->windowCapacity = static_cast<uint32_t>(std::min<uint64_t>(USN_WINDOW_SIZE, capacity));
-    journal->window = static_cast<unsigned char*>(std::malloc(journal->windowCapacity));
-    return journal->window == nullptr ? WIN_ERROR_OUTOFMEMORY : 0;
+    return status == 0 ? AllocateJWindow(journal) : status;
 }
-
-}  // namespace
 
 // Of several NTFS volumes on a disk, the first whose journal opens is read; when none
 // does, the first volume's error is the one that tells the user most.
-uint32_t OpenUsnJrnl(int fd, UsnJrnl** journal)
+uint32_t OpenVolumeJournal(const ByteSource& source, UsnJrnl** journal)
 {
-    *journal = nullptr;
     NtfsVolumeList volumes;
-    uint32_t firstStatus = FindNtfsVolumes(fd, &volumes);
+    uint32_t firstStatus = FindNtfsVolumes(source, &volumes);
     for (uint32_t i = 0; i < volumes.count; ++i) {
         UsnJrnl* opened = static_cast<UsnJrnl*>(std::calloc(1, sizeof(UsnJrnl)));
         if (opened == nullptr)
             return WIN_ERROR_OUTOFMEMORY;
-        uint32_t status = OpenJournal(opened, fd, volumes.offsets[i]);
+        uint32_t status = OpenJournal(opened, source, volumes.offsets[i]);
         if (status == 0) {
             *journal = opened;
             return 0;
@@ -170,6 +189,16 @@ uint32_t OpenUsnJrnl(int fd, UsnJrnl** journal)
             firstStatus = status;
     }
     return firstStatus;
+}
+
+}  // namespace
+
+uint32_t OpenUsnJrnl(const ByteSource& source, UsnJrnl** journal)
+{
+    *journal = nullptr;
+    uint32_t status = OpenVolumeJournal(source, journal);
+    // Neither a volume nor a disk: an exported $J, or the same answer.
+    return status == WIN_ERROR_INVALID_FUNCTION ? OpenJournalFile(source, journal) : status;
 }
 
 void QueryUsnJrnl(const UsnJrnl* journal, UsnJournalData* data)

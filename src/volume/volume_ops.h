@@ -1,7 +1,9 @@
 // The program's volume and file operations: the only place it touches the operating
-// system besides standard output. Exactly one implementation is linked into each
-// executable: volume_ops_win32.cpp (kernel32/shell32), volume_ops_posix.cpp (NTFS read
-// straight from a device or image) or the tests' scripted fake.
+// system besides standard output (and the byte sources of base/ that read images, disks
+// and files). Exactly one implementation is linked into each executable:
+// volume_ops_win32.cpp (kernel32/shell32: the journal controls for live volumes, the
+// readers of ntfs/ for files and disks), volume_ops_posix.cpp (the readers of ntfs/ for
+// devices, images and files) or the tests' scripted fake.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
-// The volume operations on Linux: the "volume" is an NTFS block device or an image file,
-// read through ntfs/ with the answers Windows would give; errors are reported as the
-// Windows codes, so messages read the same on both builds. Nothing is ever written.
+// The volume operations on Linux: the "volume" is an NTFS block device, an image file or
+// an exported $J, read through ntfs/ with the answers Windows would give; errors are
+// reported as the Windows codes, so messages read the same on both builds. Nothing is
+// ever written.
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/byte_source.h"
 #include "base/utf8_text.h"
 #include "base/windows_errors.h"
 #include "ntfs/usn_jrnl.h"
@@ -104,7 +106,7 @@ bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 {
     PosixVolume* opened = static_cast<PosixVolume*>(volume);
     if (opened->journal == nullptr) {
-        uint32_t error = OpenUsnJrnl(opened->fd, &opened->journal);
+        uint32_t error = OpenUsnJrnl(MakeByteSource(opened->fd), &opened->journal);
         if (error != 0)
             return Fail(error);
     }

@@ -1,4 +1,7 @@
-// The volume operations on Windows: kernel32 and shell32, nothing else.
+// The volume operations on Windows: kernel32 and shell32, nothing else. A live volume is
+// answered by the file system through the journal controls; a file or a disk whose
+// controls fail (an image, an exported $J, a write-blocked evidence drive) is read from
+// its bytes with the same readers the Linux build uses.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -6,7 +9,13 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <new>
+
+#include "base/byte_source.h"
+#include "base/windows_errors.h"
+#include "ntfs/usn_jrnl.h"
 #include "volume/volume_ops.h"
+#include "volume/volume_path.h"
 
 #ifdef __MINGW32__
 // mingw-w64's winioctl.h knows these structures only by their unversioned names, which
@@ -29,6 +38,38 @@ struct ReadUsnJournalDataV1 {
 };
 static_assert(sizeof(ReadUsnJournalDataV1) == 48, "READ_USN_JOURNAL_DATA_V1 is 48 bytes");
 
+namespace {
+
+struct Win32Volume {
+    HANDLE handle;
+    bool live;         // named as a live volume: only the journal controls answer for it
+    UsnJrnl* journal;  // read from the bytes, once the controls have failed on a file or disk
+};
+
+Win32Volume* Opened(VolumeHandle volume)
+{
+    return static_cast<Win32Volume*>(volume);
+}
+
+// After the journal query failed on a path that is no live volume: its bytes, when they
+// can be read at offsets, as an NTFS image or disk, or as an exported $J. What neither
+// reader recognises keeps the control's own error.
+bool OpenFromBytes(Win32Volume* opened, DWORD controlError)
+{
+    uint32_t status = WIN_ERROR_INVALID_FUNCTION;
+    if (!opened->live) {
+        ByteSource source = MakeByteSource(reinterpret_cast<intptr_t>(opened->handle));
+        if (source.sized)
+            status = OpenUsnJrnl(source, &opened->journal);
+    }
+    if (status == 0)
+        return true;
+    SetLastError(status == WIN_ERROR_INVALID_FUNCTION ? controlError : status);
+    return false;
+}
+
+}  // namespace
+
 // argc and argv are the C runtime's narrow, code-page view of the command line; the
 // wide command line keeps every character of a path.
 bool GetArgumentList(int, char**, ArgumentList* arguments)
@@ -49,17 +90,32 @@ bool OpenVolume(const WideChar* path, VolumeHandle* volume)
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    *volume = handle;
+    Win32Volume* opened = new (std::nothrow) Win32Volume{handle, IsLiveVolumePath(path), nullptr};
+    if (opened == nullptr) {
+        CloseHandle(handle);
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    *volume = opened;
     return true;
 }
 
 bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 {
+    Win32Volume* opened = Opened(volume);
+    if (opened->journal != nullptr) {
+        QueryUsnJrnl(opened->journal, journal);
+        return true;
+    }
     USN_JOURNAL_DATA_V0 data = {};
     DWORD bytesReturned = 0;
-    if (!DeviceIoControl(volume, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &data, sizeof data,
-                         &bytesReturned, nullptr))
-        return false;
+    if (!DeviceIoControl(opened->handle, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &data, sizeof data,
+                         &bytesReturned, nullptr)) {
+        if (!OpenFromBytes(opened, GetLastError()))
+            return false;
+        QueryUsnJrnl(opened->journal, journal);
+        return true;
+    }
     journal->UsnJournalID = data.UsnJournalID;
     journal->FirstUsn = data.FirstUsn;
     journal->NextUsn = data.NextUsn;
@@ -73,6 +129,13 @@ bool QueryUsnJournal(VolumeHandle volume, UsnJournalData* journal)
 bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
                     unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned)
 {
+    Win32Volume* opened = Opened(volume);
+    if (opened->journal != nullptr) {
+        uint32_t error = ReadUsnJrnl(opened->journal, request, buffer, bufferSize, bytesReturned);
+        if (error != 0)
+            SetLastError(error);
+        return error == 0;
+    }
     ReadUsnJournalDataV1 data = {};
     data.V0.StartUsn = request.StartUsn;
     data.V0.ReasonMask = request.ReasonMask;
@@ -85,7 +148,7 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
     // Only a request for newer records than V2 needs the version 1 form.
     DWORD size = request.MaxMajorVersion > 2 ? sizeof data : sizeof data.V0;
     DWORD returned = 0;
-    BOOL done = DeviceIoControl(volume, FSCTL_READ_USN_JOURNAL, &data, size, buffer,
+    BOOL done = DeviceIoControl(opened->handle, FSCTL_READ_USN_JOURNAL, &data, size, buffer,
                                 bufferSize, &returned, nullptr);
     *bytesReturned = returned;
     return done != FALSE;
@@ -93,7 +156,10 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
 
 void CloseVolume(VolumeHandle volume)
 {
-    CloseHandle(volume);
+    Win32Volume* opened = Opened(volume);
+    CloseUsnJrnl(opened->journal);
+    CloseHandle(opened->handle);
+    delete opened;
 }
 
 uint64_t GetFileReferenceNumber(const WideChar* path)

@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 
 from harness import Images  # noqa: E402
 from ntfs_map import journal_map, u16, u64  # noqa: E402
+from sleuthkit import journal_stream  # noqa: E402
 
 # Only a guard against a hung run: a normal one takes milliseconds.
 HANG_GUARD_SECONDS = 10
@@ -271,18 +272,56 @@ def run_not_volumes(jrnlpeek, work, failures):
     fifo = os.path.join(work, "fifo")
     if not os.path.exists(fifo):
         os.mkfifo(fifo)
+    empty = os.path.join(work, "empty")
+    open(empty, "wb").close()
+    noise = os.path.join(work, "noise")
+    with open(noise, "wb") as f:
+        f.write(random.Random("noise").randbytes(1 << 20))
+    folder = os.path.join(work, "folder")
+    os.makedirs(folder, exist_ok=True)
+    not_ntfs = "Error 1: unable to query USN journal.\n"
     cases = [
         # Opening a FIFO that nobody writes to must not wait for a writer.
         ("a FIFO without a writer", fifo, "Error 1117: unable to query USN journal.\n"),
-        ("an endless device of zeros", "/dev/zero", "Error 1: unable to query USN journal.\n"),
+        ("an endless device of zeros", "/dev/zero", not_ntfs),
+        ("an empty file", empty, not_ntfs),
+        ("a file of random bytes", noise, not_ntfs),
+        ("a folder", folder, "Error 5: unable to open drive.\n"),
     ]
     for name, path, expected in cases:
-        run = Run([jrnlpeek, path])
+        run = Run([jrnlpeek, path], path if os.path.isfile(path) else None)
         problems = list(run.problems)
         if run.status is not None and (run.status != 1 or run.stdout != expected.encode()
                                        or run.stderr):
             problems.append("status %r, wrote %r %r" % (run.status, run.stdout, run.stderr))
         failures.extend("%s: %s" % (name, p) for p in problems)
+
+
+def exported_sweep(jrnlpeek, image, work, failures):
+    """The $J of an image exported to a file, then bytes changed throughout it and the file
+    cut short at many places: journal lines, bad-record messages or the error of a file
+    that is no journal, never a hang or a crash. Returns the number of runs."""
+    stream = journal_stream(image)
+    damaged = os.path.join(work, "exported.j")
+    with open(damaged, "wb") as f:
+        f.write(stream)
+    whole = Run([jrnlpeek, damaged], damaged)
+    if whole.stdout != subprocess.run([jrnlpeek, image], stdout=subprocess.PIPE).stdout:
+        failures.append("exported $J: does not read like its image")
+    chooser = random.Random("exported")
+    variants = []
+    for at in sorted(chooser.sample(range(len(stream)), 60)):
+        data = bytearray(stream)
+        data[at] ^= (0xFF, 0x80, 0x01)[at % 3]
+        variants.append(("byte %d changed" % at, bytes(data)))
+    for at in sorted(chooser.sample(range(len(stream)), 30)) + [0, 7, 8, 63, 64]:
+        variants.append(("cut at %d" % at, stream[:at]))
+    for name, data in variants:
+        with open(damaged, "wb") as f:
+            f.write(data)
+        run = Run([jrnlpeek, damaged], damaged)
+        failures.extend("exported $J, %s: %s" % (name, problem) for problem in check_clean_end(run))
+    return len(variants)
 
 
 def run_faults(jrnlpeek, image, work, failures):
@@ -342,10 +381,12 @@ def main():
         count += damage_sweep(jrnlpeek, images[fixture], work, fixture, failures)
     run_targeted(jrnlpeek, images, work, failures)
     run_not_volumes(jrnlpeek, work, failures)
+    count += exported_sweep(jrnlpeek, images["plain"], work, failures)
     run_faults(jrnlpeek, images["many lines"], work, failures)
     for failure in failures:
         print("FAIL " + failure)
-    print("%d damaged images, %d targeted cases, faults and other files: %d failures"
+    print("%d damaged images and exported $J files, %d targeted cases, faults and other files: "
+          "%d failures"
           % (count, len(TARGETED), len(failures)))
     return 1 if failures else 0
 

@@ -58,7 +58,7 @@ TEST(Damage, EveryChangedMetadataByteEndsCleanly)
                     continue;
                 ASSERT_EQ(pwrite(fd, &value, 1, off_t(region.offset + i)), 1);
                 UsnJrnl* journal = nullptr;
-                uint32_t status = OpenUsnJrnl(fd, &journal);
+                uint32_t status = OpenUsnJrnl(MakeByteSource(fd), &journal);
                 EXPECT_TRUE(IsReaderResult(status)) << region.name << " byte " << i << ": " << status;
                 if (status == 0) {
                     opened++;

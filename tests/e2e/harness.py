@@ -87,13 +87,15 @@ class Results:
         self.failures = []
         self.passed = 0
 
-    def check(self, name, program, args, expected, status, image=None):
-        """Runs the program with args and compares output and status; when image is
-        given, also that its bytes did not change."""
+    def check(self, name, program, args, expected, status, image=None, cwd=None):
+        """Runs the program (a path, or a command list such as an emulator and the
+        executable) with args in cwd and compares output and status; when image is given,
+        also that its bytes did not change."""
         before = image_digest(image) if image else None
+        command = (program if isinstance(program, list) else [program]) + args
         try:
-            result = subprocess.run([program] + args, stdout=subprocess.PIPE,
-                                    stderr=subprocess.PIPE, timeout=HANG_GUARD_SECONDS)
+            result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    cwd=cwd, timeout=HANG_GUARD_SECONDS)
         except subprocess.TimeoutExpired:
             self.fail(name, args, "no exit within %d s (hung?)" % HANG_GUARD_SECONDS)
             return

@@ -17,6 +17,7 @@ import subprocess
 import sys
 
 from harness import Results, skip
+from sleuthkit import journal_stream, sleuthkit
 from timeline_cases import read_body, read_csv, read_json
 from usn_decode import decode_v2, event_line, reason_names
 
@@ -41,21 +42,6 @@ def untar(tgz, target):
     os.makedirs(target)
     # GNU tar restores the 64 GiB disk sparse, about 120 MB on disk.
     subprocess.run(["tar", "--no-same-owner", "-xzf", tgz, "-C", target], check=True)
-
-
-def sleuthkit(*args):
-    return subprocess.run(args, check=True, stdout=subprocess.PIPE).stdout
-
-
-def journal_stream(raw):
-    """$UsnJrnl:$J of the sample, found and copied out by The Sleuth Kit."""
-    inode = sleuthkit("ifind", "-o", PARTITION_SECTOR, "-n", "$Extend/$UsnJrnl", raw).split()[0]
-    for text in sleuthkit("istat", "-o", PARTITION_SECTOR, raw, inode).decode().splitlines():
-        if text.startswith("Type: $DATA (") and "Name: $J " in text:
-            attribute = text[len("Type: $DATA ("):text.index(")")]
-            return sleuthkit("icat", "-o", PARTITION_SECTOR, raw,
-                             "%s-%s" % (inode.decode(), attribute))
-    raise RuntimeError("istat shows no $J stream")
 
 
 def check_against_usnjls(raw, records):
@@ -149,7 +135,7 @@ def windows_sample(program, samples, work):
         skip("%s not found (set JRNLPEEK_SAMPLES to the folder that holds it)" % tgz)
     folder = unpack_once(work, "win10", lambda target: untar(tgz, target))
     raw = os.path.join(folder, "ntfs.raw")
-    records = list(decode_v2(journal_stream(raw)))
+    records = list(decode_v2(journal_stream(raw, PARTITION_SECTOR)))
     if len(records) != SAMPLE_RECORDS:
         raise RuntimeError("decoded %d records, the sample has %d" % (
             len(records), SAMPLE_RECORDS))

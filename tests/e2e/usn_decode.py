@@ -26,15 +26,18 @@ def reason_names(reason):
     return [name for bit, name in REASONS if reason & bit]
 
 
-def decode_v2(stream):
-    """Yields (frn, parent, reason, name units) for each V2 record in $J's bytes.
-    Zero RecordLength means the rest of the page is padding."""
+def v2_records(stream):
+    """Yields (offset, length, frn, parent, reason, name units) for each V2 record in $J's
+    bytes that lies wholly inside them. Zero RecordLength means the rest of the page is
+    padding."""
     pos = 0
     while pos + 8 <= len(stream):
         length, major = struct.unpack_from("<IH", stream, pos)
         if length == 0:
             pos = (pos // PAGE + 1) * PAGE
             continue
+        if pos + length > len(stream):
+            return
         if major != 2 or length < 64 or pos % PAGE + length > PAGE:
             raise ValueError("not a V2 record at offset %d" % pos)
         frn, parent = struct.unpack_from("<QQ", stream, pos + 8)
@@ -42,8 +45,14 @@ def decode_v2(stream):
         name_length, name_offset = struct.unpack_from("<HH", stream, pos + 56)
         raw = stream[pos + name_offset:pos + name_offset + name_length]
         units = struct.unpack("<%dH" % (len(raw) // 2), raw)
-        yield frn, parent, reason, units
+        yield pos, length, frn, parent, reason, units
         pos += length
+
+
+def decode_v2(stream):
+    """Yields (frn, parent, reason, name units) for each V2 record in $J's bytes."""
+    for _, _, frn, parent, reason, units in v2_records(stream):
+        yield frn, parent, reason, units
 
 
 def event_line(parent, reason, units):

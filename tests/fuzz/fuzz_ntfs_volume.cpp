@@ -1,7 +1,8 @@
-// Any volume through the NTFS reader: open, query, then read the journal from FirstUsn
-// to its end the way the program does. A real volume is megabytes of mostly zeros, which
-// the fuzzer would spend its time mutating, so the input only describes the bytes that
-// matter, laid over a zero-filled image:
+// Any input through the readers of journals held in bytes, as the program opens it: an
+// NTFS volume or disk, else an exported $J file. Open, query, then read the journal from
+// FirstUsn to its end the way the program does. A real volume or exported $J is
+// megabytes of mostly zeros, which the fuzzer would spend its time mutating, so the input
+// only describes the bytes that matter, laid over a sparse image of zeros:
 //
 //   bytes 0-3    the image's size (little-endian), at most MAX_IMAGE_SIZE
 //   then, until the input ends, patches: offset (4 bytes), length (2 bytes), the bytes
@@ -127,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (fd < 0 || size < 4 || !WriteImage(fd, data, size))
         return 0;
     UsnJrnl* journal = nullptr;
-    uint32_t status = OpenUsnJrnl(fd, &journal);
+    uint32_t status = OpenUsnJrnl(MakeByteSource(fd), &journal);
     if (status != 0) {
         if (!IsOpenError(status) || journal != nullptr)
             __builtin_trap();

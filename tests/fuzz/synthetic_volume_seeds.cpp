@@ -1,8 +1,9 @@
 // Writes seeds for fuzz_ntfs_volume in shapes that mkntfs never makes: $UsnJrnl below an
 // INDX block of $Extend (and one that names itself), a fragmented $MFT continued through
-// an attribute list, $J in listed segments with a non-resident list, V3 records. The
-// volumes come from the NTFS tests' builder, which writes only what the reader looks at,
-// so each seed is the volume's non-zero bytes in the target's patch form.
+// an attribute list, $J in listed segments with a non-resident list, V3 records; and
+// exported $J files, whole and cut short, behind a head that the target leaves as a
+// hole. The volumes come from the NTFS tests' builder, which writes only what the reader
+// looks at, so each seed is the input's non-zero bytes in the target's patch form.
 //
 //   synthetic_volume_seeds OUT_DIR
 #include <cstdio>
@@ -73,12 +74,37 @@ Bytes Encode(const Bytes& image)
     return seed;
 }
 
-bool WriteSeed(const std::string& path, const VolumeShape& shape)
+Bytes VolumeImage(const VolumeShape& shape)
 {
     int fd = MakeImageFile();
     WriteVolume(fd, 0, shape);
-    Bytes seed = Encode(ReadImage(fd));
+    Bytes image = ReadImage(fd);
     close(fd);
+    return image;
+}
+
+// An exported $J: a head of zeros, then pages of V2, V3 and V4 records with zero-filled
+// tails and one damaged record.
+Bytes ExportedJournal()
+{
+    const uint64_t HEAD = 64 * 1024;
+    Bytes journal;
+    for (int i = 0; i < 120; i++) {
+        UsnFields fields;
+        fields.version = 2 + i % 3;
+        fields.name = std::u16string(1 + i % 40, u'j');
+        AddRecord(journal, fields, HEAD);
+        if (i == 60)  // its RecordLength
+            Put32(journal, journal.size() - EncodeUsnRecord(fields).size(), 0xDEADBEEF);
+    }
+    Bytes image(HEAD, 0);
+    image.insert(image.end(), journal.begin(), journal.end());
+    return image;
+}
+
+bool WriteSeed(const std::string& path, const Bytes& image)
+{
+    Bytes seed = Encode(image);
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr)
         return false;
@@ -118,9 +144,14 @@ int main(int argc, char** argv)
     v3.clusterSize = 1024;
     v3.journal = Journal(3, 3);
     v3.maxFirst = true;
-    bool ok = WriteSeed(dir + "/index_allocation", index) && WriteSeed(dir + "/index_cycle", cycle) &&
-              WriteSeed(dir + "/mft_attribute_list", mft) &&
-              WriteSeed(dir + "/listed_segments", segments) && WriteSeed(dir + "/v3_records", v3);
+    Bytes exported = ExportedJournal();
+    Bytes cut(exported.begin(), exported.end() - 100);
+    bool ok = WriteSeed(dir + "/index_allocation", VolumeImage(index)) &&
+              WriteSeed(dir + "/index_cycle", VolumeImage(cycle)) &&
+              WriteSeed(dir + "/mft_attribute_list", VolumeImage(mft)) &&
+              WriteSeed(dir + "/listed_segments", VolumeImage(segments)) &&
+              WriteSeed(dir + "/v3_records", VolumeImage(v3)) && WriteSeed(dir + "/exported_j", exported) &&
+              WriteSeed(dir + "/exported_j_cut", cut);
     if (!ok)
         std::perror(dir.c_str());
     return ok ? 0 : 1;

@@ -100,7 +100,7 @@ TEST(AttributeList, DamagedExtensionRecordsAreCorrupt)
         opened.fd = MakeImageFile();
         VolumeLayout layout = WriteVolume(opened.fd, 0, shape);
         Patch(opened.fd, layout.usnJrnlExtensionOffsets[c.segment - 1] + c.at, c.value, c.width);
-        EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_FILE_CORRUPT) << c.name;
+        EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), WIN_ERROR_FILE_CORRUPT) << c.name;
     }
 }
 

@@ -105,7 +105,7 @@ TEST(IndexBlock, WalksBelowTheRoot)
         if (c.at != 0 || c.value != 0) {
             ASSERT_EQ(pwrite(opened.fd, &c.value, 1, off_t(layout.indexBlockOffset + c.at)), 1);
         }
-        EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), c.status) << c.name;
+        EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), c.status) << c.name;
     }
 }
 

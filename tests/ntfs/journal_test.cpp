@@ -8,31 +8,6 @@
 
 namespace {
 
-// Eight pages of V2 records, each page ending in zero padding.
-Bytes PagedJournal(uint64_t base, Bytes* expected)
-{
-    Bytes journal;
-    for (int page = 0; page < 8; page++) {
-        for (int i = 0; i < 10 + page; i++) {
-            UsnFields fields;
-            fields.frn = 0x0001000000000100 + uint64_t(page * 100 + i);
-            fields.name = u"page" + std::u16string(1, char16_t('0' + page)) + u"-record";
-            AddRecord(journal, fields, base);
-        }
-        PadPage(journal);
-    }
-    for (size_t at = 0; at < journal.size();) {
-        uint32_t length = LoadU32(journal.data() + at);
-        if (length == 0) {
-            at = (at / 4096 + 1) * 4096;
-            continue;
-        }
-        expected->insert(expected->end(), journal.begin() + at, journal.begin() + at + length);
-        at += length;
-    }
-    return journal;
-}
-
 struct ShapeCase {
     const char* name;
     void (*shape)(VolumeShape& shape);
@@ -90,10 +65,7 @@ TEST_P(ShapeTest, ReadsTheWholeJournal)
 
 INSTANTIATE_TEST_SUITE_P(Shapes, ShapeTest, testing::ValuesIn(SHAPES),
                          [](const testing::TestParamInfo<ShapeCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != 0; c++)
-                                 name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
+                             return TestName(info.param.name);
                          });
 
 struct RefusalCase {
@@ -135,10 +107,10 @@ TEST(JournalOpen, FileThatIsNotNtfs)
     opened.fd = MakeImageFile();
     Bytes zeros(1 << 20, 0);
     ASSERT_EQ(write(opened.fd, zeros.data(), zeros.size()), ssize_t(zeros.size()));
-    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), WIN_ERROR_INVALID_FUNCTION);
     TestJournal empty;
     empty.fd = MakeImageFile();
-    EXPECT_EQ(OpenUsnJrnl(empty.fd, &empty.journal), WIN_ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(OpenUsnJrnl(MakeByteSource(empty.fd), &empty.journal), WIN_ERROR_INVALID_FUNCTION);
 }
 
 TEST(JournalOpen, TruncatedImageIsADeviceError)
@@ -150,7 +122,7 @@ TEST(JournalOpen, TruncatedImageIsADeviceError)
     opened.fd = MakeImageFile();
     VolumeLayout layout = WriteVolume(opened.fd, 0, shape);
     ASSERT_EQ(ftruncate(opened.fd, off_t(layout.extendOffset)), 0);
-    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_IO_DEVICE);
+    EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), WIN_ERROR_IO_DEVICE);
 }
 
 TEST(JournalQuery, HeadSparseToTheEndStartsAtTheEnd)
@@ -379,63 +351,101 @@ const ReadCase READ_CASES[] = {
     {"last record past the data size", {Returned(Version(2)), Damaged(Version(2), 0, 512, 32)}, 0xFFFFFFFF, 0},
 };
 
-class ReadCaseTest : public testing::TestWithParam<ReadCase> {};
-
-TEST_P(ReadCaseTest, ReturnsTheExpectedRecords)
+// The journal's stored bytes and the records a read must return, piece by piece.
+void BuildPieces(const std::vector<Piece>& pieces, Bytes* journal, Bytes* expected)
 {
-    const ReadCase& c = GetParam();
-    VolumeShape shape;
-    Bytes expected;
-    for (const Piece& piece : c.pieces) {
+    for (const Piece& piece : pieces) {
         if (piece.kind == Piece::PAD) {
-            PadPage(shape.journal);
+            PadPage(*journal);
             continue;
         }
         UsnFields record = piece.fields;
         if (piece.kind == Piece::FILLER) {
             // Records with names of at most 255 units until 64 bytes of the page are left.
-            for (size_t room; (room = 4096 - 64 - shape.journal.size() % 4096) != 0;) {
+            for (size_t room; (room = 4096 - 64 - journal->size() % 4096) != 0;) {
                 size_t size = room <= 576 ? room : room < 640 ? room - 64 : 576;
                 record.name = std::u16string(std::min<size_t>(255, (size - 60) / 2), u'x');
-                record.usn = int64_t(shape.journal.size());
-                Bytes filler = EncodeUsnRecord(record);
-                Bytes reply = EncodeUsnRecordV2(record);
-                shape.journal.insert(shape.journal.end(), filler.begin(), filler.end());
-                expected.insert(expected.end(), reply.begin(), reply.end());
+                record.usn = int64_t(journal->size());
+                Append(*journal, EncodeUsnRecord(record));
+                Append(*expected, EncodeUsnRecordV2(record));
             }
             continue;
         }
-        record.usn = int64_t(shape.journal.size());
+        record.usn = int64_t(journal->size());
         Bytes bytes = EncodeUsnRecord(record);
-        if (piece.returned) {
-            Bytes reply = EncodeUsnRecordV2(record);
-            expected.insert(expected.end(), reply.begin(), reply.end());
-        }
+        if (piece.returned)
+            Append(*expected, EncodeUsnRecordV2(record));
         if (piece.patchWidth == 32)
             Put32(bytes, piece.patchAt, piece.patchValue);
         else if (piece.patchWidth == 16)
             Put16(bytes, piece.patchAt, static_cast<uint16_t>(piece.patchValue));
-        shape.journal.insert(shape.journal.end(), bytes.begin(), bytes.end());
+        Append(*journal, bytes);
     }
-    TestJournal opened;
-    ASSERT_EQ(OpenShape(shape, &opened), 0u);
-    ReadUsnJournalData request = EveryRecord(opened.journal);
-    request.ReasonMask = c.reasonMask;
-    request.ReturnOnlyOnClose = c.onlyOnClose;
-    for (uint32_t size : {65536u, 8u + 4096u}) {
-        ReadResult result = ReadToEnd(opened.journal, request, size);
-        EXPECT_EQ(result.status, 0u);
-        EXPECT_EQ(result.records, expected) << size;
-        EXPECT_EQ(result.nextUsn, int64_t(shape.journal.size())) << size;
+}
+
+// Where the journal is held. An exported $J is recognised by a well-formed first record,
+// so there one page with a record comes first, after a hole.
+struct Container {
+    const char* name;
+    // Opens the journal; fills the records a read returns and the journal's end.
+    uint32_t (*open)(const Bytes& journal, const Bytes& records, TestJournal* opened, Bytes* expected,
+                     int64_t* end);
+};
+
+const Container CONTAINERS[] = {
+    {"$J of a volume",
+     [](const Bytes& journal, const Bytes& records, TestJournal* opened, Bytes* expected, int64_t* end) {
+         VolumeShape shape;
+         shape.journal = journal;
+         *expected = records;
+         *end = int64_t(journal.size());
+         return OpenShape(shape, opened);
+     }},
+    {"exported $J",
+     [](const Bytes& journal, const Bytes& records, TestJournal* opened, Bytes* expected, int64_t* end) {
+         const uint64_t HEAD = 65536;
+         UsnFields first;
+         first.reason = 0x80000100;  // in every mask of the table, and a close
+         first.usn = int64_t(HEAD);
+         Bytes stored;
+         AddRecord(stored, first, HEAD);
+         PadPage(stored);
+         *expected = EncodeUsnRecordV2(first);
+         Append(*expected, records);
+         Append(stored, journal);
+         *end = int64_t(HEAD + stored.size());
+         return OpenExported(stored, HEAD, HEAD_HOLE, opened);
+     }},
+};
+
+class ReadCaseTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadCaseTest, ReturnsTheExpectedRecords)
+{
+    const ReadCase& c = GetParam();
+    Bytes journal;
+    Bytes records;
+    BuildPieces(c.pieces, &journal, &records);
+    for (const Container& container : CONTAINERS) {
+        TestJournal opened;
+        Bytes expected;
+        int64_t end = 0;
+        ASSERT_EQ(container.open(journal, records, &opened, &expected, &end), 0u) << container.name;
+        ReadUsnJournalData request = EveryRecord(opened.journal);
+        request.ReasonMask = c.reasonMask;
+        request.ReturnOnlyOnClose = c.onlyOnClose;
+        for (uint32_t size : {65536u, 8u + 4096u}) {
+            ReadResult result = ReadToEnd(opened.journal, request, size);
+            EXPECT_EQ(result.status, 0u) << container.name;
+            EXPECT_EQ(result.records, expected) << container.name << ", buffer " << size;
+            EXPECT_EQ(result.nextUsn, end) << container.name << ", buffer " << size;
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, ReadCaseTest, testing::ValuesIn(READ_CASES),
                          [](const testing::TestParamInfo<ReadCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != 0; c++)
-                                 name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
+                             return TestName(info.param.name);
                          });
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST(Partition, FindsTheFirstNtfsPartition)
         int fd = MakeImageFile();
         c.make(fd);
         NtfsVolumeList volumes;
-        EXPECT_EQ(FindNtfsVolumes(fd, &volumes), c.status) << c.name;
+        EXPECT_EQ(FindNtfsVolumes(MakeByteSource(fd), &volumes), c.status) << c.name;
         if (c.status == 0) {
             ASSERT_GE(volumes.count, 1u) << c.name;
             EXPECT_EQ(volumes.offsets[0], c.offset) << c.name;
@@ -141,7 +141,7 @@ TEST(Partition, JournalOfAPartitionOpens)
             WriteMbr(opened.fd, {{0x07, false, 2048}});
         VolumeShape shape = WithRecords();
         WriteVolume(opened.fd, MIB, shape);
-        ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u) << gpt;
+        ASSERT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), 0u) << gpt;
         ReadResult result = ReadToEnd(opened.journal, EveryRecord(opened.journal));
         EXPECT_EQ(result.records, shape.journal) << gpt;
     }
@@ -156,7 +156,7 @@ TEST(Partition, ListsEachNtfsVolumeOnceInTableOrder)
     WriteVolume(fd, 12800 * 512, WithRecords());
     WriteVolume(fd, 8 * MIB, WithRecords());
     NtfsVolumeList volumes;
-    ASSERT_EQ(FindNtfsVolumes(fd, &volumes), 0u);
+    ASSERT_EQ(FindNtfsVolumes(MakeByteSource(fd), &volumes), 0u);
     std::vector<uint64_t> offsets(volumes.offsets, volumes.offsets + volumes.count);
     EXPECT_EQ(offsets, (std::vector<uint64_t>{MIB, 12800 * 512, 8 * MIB}));
     close(fd);
@@ -170,7 +170,7 @@ TEST(Partition, ReadsTheFirstNtfsPartitionThatHasAJournal)
     WriteVolume(opened.fd, MIB, WithRecords(false));
     VolumeShape shape = WithRecords();
     WriteVolume(opened.fd, 8 * MIB, shape);
-    ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u);
+    ASSERT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), 0u);
     EXPECT_EQ(ReadToEnd(opened.journal, EveryRecord(opened.journal)).records, shape.journal);
 }
 
@@ -181,7 +181,7 @@ TEST(Partition, NoPartitionWithAJournalReportsTheFirst)
     WriteMbr(opened.fd, {{0x07, false, 2048}, {0x07, false, 16384}});
     WriteVolume(opened.fd, MIB, WithRecords(false));
     WriteVolume(opened.fd, 8 * MIB, WithRecords(false));
-    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
+    EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
 }
 
 }  // namespace

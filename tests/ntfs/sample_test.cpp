@@ -55,7 +55,7 @@ TEST(Sample, Windows10DiskReadsLikeItsIcatCopy)
     TestJournal opened;
     opened.fd = open(image.c_str(), O_RDONLY);
     ASSERT_GE(opened.fd, 0);
-    ASSERT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), 0u);
+    ASSERT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), 0u);
     UsnJournalData data;
     QueryUsnJrnl(opened.journal, &data);
     EXPECT_EQ(data.UsnJournalID, 0x01d6627ebc0bd708u);
@@ -79,7 +79,7 @@ TEST(Sample, NtfsWithoutJournal)
     TestJournal opened;
     opened.fd = open(image.c_str(), O_RDONLY);
     ASSERT_GE(opened.fd, 0);
-    EXPECT_EQ(OpenUsnJrnl(opened.fd, &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
+    EXPECT_EQ(OpenUsnJrnl(MakeByteSource(opened.fd), &opened.journal), WIN_ERROR_JOURNAL_NOT_ACTIVE);
 }
 
 }  // namespace

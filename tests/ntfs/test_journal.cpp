@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "base/little_endian.h"
 
 TestJournal::~TestJournal()
@@ -16,7 +19,51 @@ uint32_t OpenShape(const VolumeShape& shape, TestJournal* opened)
 {
     opened->fd = MakeImageFile();
     WriteVolume(opened->fd, 0, shape);
-    return OpenUsnJrnl(opened->fd, &opened->journal);
+    return OpenUsnJrnl(MakeByteSource(opened->fd), &opened->journal);
+}
+
+Bytes StoredRecords(const Bytes& journal, size_t end)
+{
+    Bytes records;
+    for (size_t at = 0; at < end && end - at >= 8;) {
+        uint32_t length = LoadU32(journal.data() + at);
+        if (length == 0) {
+            at = (at / 4096 + 1) * 4096;
+            continue;
+        }
+        if (length > end - at)
+            break;
+        records.insert(records.end(), journal.begin() + at, journal.begin() + at + length);
+        at += length;
+    }
+    return records;
+}
+
+Bytes PagedJournal(uint64_t base, Bytes* expected)
+{
+    Bytes journal;
+    for (int page = 0; page < 8; page++) {
+        for (int i = 0; i < 10 + page; i++) {
+            UsnFields fields;
+            fields.frn = 0x0001000000000100 + uint64_t(page * 100 + i);
+            fields.name = u"page" + std::u16string(1, char16_t('0' + page)) + u"-record";
+            AddRecord(journal, fields, base);
+        }
+        PadPage(journal);
+    }
+    *expected = StoredRecords(journal, journal.size());
+    return journal;
+}
+
+uint32_t OpenExported(const Bytes& stored, uint64_t headBytes, HeadKind head, TestJournal* opened)
+{
+    opened->fd = MakeImageFile();
+    const uint64_t BLOCK = 1 << 20;
+    for (uint64_t at = 0; head == HEAD_STORED_ZEROS && at < headBytes; at += BLOCK)
+        EXPECT_TRUE(WriteAt(opened->fd, at, Bytes(std::min(BLOCK, headBytes - at), 0)));
+    EXPECT_EQ(ftruncate(opened->fd, off_t(headBytes)), 0);
+    EXPECT_TRUE(WriteAt(opened->fd, headBytes, stored));
+    return OpenUsnJrnl(MakeByteSource(opened->fd), &opened->journal);
 }
 
 ReadUsnJournalData EveryRecord(const UsnJrnl* journal, int64_t startUsn)
@@ -47,4 +94,12 @@ ReadResult ReadToEnd(UsnJrnl* journal, ReadUsnJournalData request, uint32_t buff
     }
     ADD_FAILURE() << "the journal never came to an end";
     return result;
+}
+
+std::string TestName(const char* description)
+{
+    std::string name;
+    for (const char* c = description; *c != 0; c++)
+        name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
 }

@@ -7,7 +7,8 @@ and its exit status.
 VERSION is the program's version; the command is the emulator (Wine) and its arguments,
 then the executable. Wine has no
 USN journal, so the runs end at the journal query at the latest; what they show is the
-command line, the file and volume operations and the messages, byte for byte.
+command line, the file and volume operations and the messages, byte for byte; images
+and exported $J files are read by journal_files.py.
 """
 
 import os
@@ -51,6 +52,10 @@ CASES = [
     # In a format standard output holds only records: the message goes to standard error.
     ("CSV of a volume without a journal", ["--csv", "C:"], "", 1, NO_JOURNAL),
     ("JSON, the lookup failing", ["C:", "-5", "--json"], "", 1, NO_FRN.format(2)),
+    # A file that is neither an NTFS image nor a journal: the journal query's own error.
+    ("file that is no volume and no journal",
+     ["\\\\?\\Z:" + os.path.abspath(__file__).replace("/", "\\")], NO_JOURNAL, 1),
+    ("image that does not exist", ["no-such-image.raw"], NO_DRIVE.format(2), 1),
 ]
 
 
