@@ -35,7 +35,7 @@ void ScriptJournal()
 
 const std::string EVENTS = "FILE_CREATE 0x0005000000000005 a\nFILE_CREATE 0x0005000000000005 b\n";
 const std::string CSV_HEADER =
-    "Usn,TimeStamp,Name,Reason,FileAttributes,FileEntry,FileSequence,ParentEntry,"
+    "Usn,TimeStamp,Name,ParentPath,Reason,FileAttributes,FileEntry,FileSequence,ParentEntry,"
     "ParentSequence,FileReferenceNumber,ParentFileReferenceNumber,SourceInfo,SecurityId,"
     "MajorVersion,MinorVersion,RecordLength\r\n";
 
@@ -45,7 +45,7 @@ std::string CsvRow(uint64_t frn, const char* name)
     for (int i = 0; i < 16; ++i)
         hex[i] = "0123456789abcdef"[frn >> (60 - 4 * i) & 0xF];
     hex[16] = 0;
-    return std::string("4096,1970-01-01T00:00:00.0000000Z,") + name + ",FILE_CREATE,," +
+    return std::string("4096,1970-01-01T00:00:00.0000000Z,") + name + ",\\,FILE_CREATE,," +
            std::to_string(frn & 0xFFFFFFFFFFFF) + "," + std::to_string(frn >> 48) + ",5,5,0x" +
            hex + ",0x0005000000000005,,0,2,0,64\r\n";
 }
@@ -128,14 +128,14 @@ INSTANTIATE_TEST_SUITE_P(Forms, OptionTest, testing::Values(
                CSV_HEADER + CsvRow(FILE_B, "b"), "", 0, 3},
     OptionCase{{WIDE("C:"), WIDE("--json"), WIDE("64")}, DRIVE_C,
                "{\"Usn\":4096,\"TimeStamp\":\"1970-01-01T00:00:00.0000000Z\",\"Name\":\"a\","
-               "\"Reason\":\"FILE_CREATE\",\"FileAttributes\":\"\",\"FileEntry\":64,"
+               "\"ParentPath\":\"\\\\\",\"Reason\":\"FILE_CREATE\",\"FileAttributes\":\"\",\"FileEntry\":64,"
                "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
                "\"FileReferenceNumber\":\"0x0001000000000040\","
                "\"ParentFileReferenceNumber\":\"0x0005000000000005\",\"SourceInfo\":\"\","
                "\"SecurityId\":0,\"MajorVersion\":2,\"MinorVersion\":0,\"RecordLength\":64}" +
                    std::string(OUTPUT_LINE_END),
                "", 0, 3},
-    OptionCase{{WIDE("--body"), WIDE("C:\\a.txt")}, DRIVE_C, BodyLine("64-1", "a"), "", 0, 3,
+    OptionCase{{WIDE("--body"), WIDE("C:\\a.txt")}, DRIVE_C, BodyLine("64-1", "/a"), "", 0, 3,
                {{WIDE("C:\\a.txt"), FILE_A}}},
     OptionCase{{WIDE("--verbose"), WIDE("C:")}, DRIVE_C, EVENTS, "", 0},
     OptionCase{{WIDE("C:"), WIDE("--verbose")}, DRIVE_C, EVENTS, "", 0},

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bytes.h"
-#include "paths/path_index.h"
+#include "journal/path_index.h"
 
 namespace {
 
@@ -17,16 +17,13 @@ uint64_t Ref(uint16_t sequence, uint64_t number)
     return uint64_t(sequence) << 48 | number;
 }
 
-Bytes Utf16(const std::u16string& text)
+// The path as narrow text; the tests' names are ASCII.
+std::string Narrow(const Bytes& path, uint32_t units)
 {
-    Bytes bytes(2 * text.size());
-    PutName(bytes, 0, text);
-    return bytes;
-}
-
-std::string Narrow(const char16_t* text, size_t length)
-{
-    return std::string(text, text + length);
+    std::string text;
+    for (uint32_t i = 0; i < units; ++i)
+        text += static_cast<char>(path[2 * i] | path[2 * i + 1] << 8);
+    return text;
 }
 
 struct MftFile {
@@ -102,40 +99,42 @@ TEST(PathIndex, PathsAtTheTimeOfEachRecord)
         PathIndex index;
         InitPathIndex(&index, c.mftRecords);
         for (const MftFile& file : c.mft) {
-            Bytes name = Utf16(file.name);
+            Bytes name = Utf16Bytes(file.name);
             SetMftEntry(&index, file.number, file.sequence, file.parent, name.data(),
                         uint32_t(file.name.size()), 1);
         }
         for (const Step& step : c.journal) {
-            Bytes name = Utf16(step.name);
+            Bytes name = Utf16Bytes(step.name);
             NoteOldestRecord(&index, step.frn, step.parent, name.data(), uint32_t(step.name.size()));
         }
-        std::vector<char16_t> path(PATH_BUFFER_UNITS);
+        Bytes path(PATH_BUFFER_BYTES);
         for (size_t i = 0; i < c.journal.size(); ++i) {
             const Step& step = c.journal[i];
-            std::string written = Narrow(path.data(), WriteParentPath(&index, step.parent, path.data()));
+            std::string written = Narrow(path, WriteParentPath(&index, step.parent, path.data()));
             if (step.expected != nullptr)
                 EXPECT_EQ(written, step.expected) << c.name << ", record " << i;
             else
                 EXPECT_EQ(written.substr(0, 7), "\\<loop ") << c.name << ", record " << i;
-            Bytes name = Utf16(step.name);
+            Bytes name = Utf16Bytes(step.name);
             ApplyRecord(&index, step.frn, step.parent, name.data(), uint32_t(step.name.size()));
         }
     }
 }
 
-TEST(PathIndex, TheDeepestPathFitsItsBuffer)
+TEST(PathIndex, APathLongerThanWindowsAllowsKeepsItsInnermostFolders)
 {
-    // A chain of folders deeper than the walk goes, each with the longest name.
+    // A chain of folders with the longest names, deeper than any path Windows can name.
     PathIndex index;
-    InitPathIndex(&index, MAX_PATH_DEPTH + 100);
-    Bytes name = Utf16(std::u16string(255, u'n'));
-    for (uint64_t number = 16; number < MAX_PATH_DEPTH + 100; ++number)
+    InitPathIndex(&index, 200);
+    Bytes name = Utf16Bytes(std::u16string(255, u'n'));
+    for (uint64_t number = 16; number < 200; ++number)
         SetMftEntry(&index, number, 1, Ref(1, number - 1), name.data(), 255, 1);
-    std::vector<char16_t> path(PATH_BUFFER_UNITS);
-    size_t length = WriteParentPath(&index, Ref(1, MAX_PATH_DEPTH + 99), path.data());
-    EXPECT_LE(length, PATH_BUFFER_UNITS);
-    EXPECT_EQ(Narrow(path.data(), 7), "\\<loop ");
+    Bytes path(PATH_BUFFER_BYTES);
+    uint32_t length = WriteParentPath(&index, Ref(1, 199), path.data());
+    EXPECT_LE(length, MAX_PATH_UNITS);
+    EXPECT_GT(length, MAX_PATH_UNITS - 300);
+    EXPECT_EQ(Narrow(path, 11), "\\<too long ");
+    EXPECT_EQ(Narrow(path, length).substr(length - 256), "\\" + std::string(255, 'n'));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ const OutputOptions JSON = {OUTPUT_JSON};
 const OutputOptions BODY = {OUTPUT_BODY};
 
 const std::string CSV_HEADER =
-    "Usn,TimeStamp,Name,Reason,FileAttributes,FileEntry,FileSequence,ParentEntry,"
+    "Usn,TimeStamp,Name,ParentPath,Reason,FileAttributes,FileEntry,FileSequence,ParentEntry,"
     "ParentSequence,FileReferenceNumber,ParentFileReferenceNumber,SourceInfo,SecurityId,"
     "MajorVersion,MinorVersion,RecordLength\r\n";
 
@@ -108,14 +108,14 @@ const std::string BODY_TIMES = "|" + UNIX + "|" + UNIX + "|" + UNIX + "|" + UNIX
 // A row of the known record with another name (as the format writes it) and RecordLength.
 std::string CsvRow(const std::string& name, int recordLength)
 {
-    return "4096," + TIME + "," + name + ",FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,0x0001000000000040,"
+    return "4096," + TIME + "," + name + ",,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,0x0001000000000040,"
            "0x0005000000000005,,263,2,0," + std::to_string(recordLength);
 }
 
 std::string JsonObject(const std::string& name, int recordLength)
 {
     return "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"" + name +
-           "\",\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
+           "\",\"ParentPath\":\"\",\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
            "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
            "\"FileReferenceNumber\":\"0x0001000000000040\","
            "\"ParentFileReferenceNumber\":\"0x0005000000000005\",\"SourceInfo\":\"\","
@@ -165,9 +165,9 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                    f.frnHigh = 0x1122334455667788;
                    f.parentHigh = 0x99AABBCCDDEEFF00;
                },
-               "4096," + TIME + ",file.txt,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
+               "4096," + TIME + ",file.txt,,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
                "0x11223344556677880001000000000040,0x99aabbccddeeff000005000000000005,,263,3,0,96",
-               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"file.txt\","
+               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"file.txt\",\"ParentPath\":\"\","
                "\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
                "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
                "\"FileReferenceNumber\":\"0x11223344556677880001000000000040\","
@@ -183,10 +183,10 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                    f.securityId = 0xFFFFFFFF;
                    f.name = u"x";
                },
-               "4096," + TIME + ",x," + ALL_REASONS + "," + ALL_ATTRIBUTES +
+               "4096," + TIME + ",x,," + ALL_REASONS + "," + ALL_ATTRIBUTES +
                    ",64,1,5,5,0x0001000000000040,0x0005000000000005," + ALL_SOURCES +
                    ",4294967295,2,0,64",
-               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"x\",\"Reason\":\"" +
+               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"x\",\"ParentPath\":\"\",\"Reason\":\"" +
                    ALL_REASONS + "\",\"FileAttributes\":\"" + ALL_ATTRIBUTES +
                    "\",\"FileEntry\":64,\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
                    "\"FileReferenceNumber\":\"0x0001000000000040\","
@@ -202,9 +202,9 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                    f.frn = 0xFFFFFFFFFFFFFFFF;
                    f.parent = 0;
                },
-               "4096," + TIME + ",,,,281474976710655,65535,0,0,0xffffffffffffffff,"
+               "4096," + TIME + ",,,,,281474976710655,65535,0,0,0xffffffffffffffff,"
                "0x0000000000000000,,263,2,0,64",
-               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"\",\"Reason\":\"\","
+               "{\"Usn\":4096,\"TimeStamp\":\"" + TIME + "\",\"Name\":\"\",\"ParentPath\":\"\",\"Reason\":\"\","
                "\"FileAttributes\":\"\",\"FileEntry\":281474976710655,\"FileSequence\":65535,"
                "\"ParentEntry\":0,\"ParentSequence\":0,"
                "\"FileReferenceNumber\":\"0xffffffffffffffff\","
@@ -213,9 +213,9 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                "0| ()|281474976710655-65535|r/rrwxrwxrwx|0|0|0" + BODY_TIMES},
     FormatCase{"time stamps of 0 and a negative Usn",
                [](UsnFields& f) { f.timeStamp = 0; f.usn = -8; },
-               "-8,1601-01-01T00:00:00.0000000Z,file.txt,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
+               "-8,1601-01-01T00:00:00.0000000Z,file.txt,,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
                "0x0001000000000040,0x0005000000000005,,263,2,0,80",
-               "{\"Usn\":-8,\"TimeStamp\":\"1601-01-01T00:00:00.0000000Z\",\"Name\":\"file.txt\","
+               "{\"Usn\":-8,\"TimeStamp\":\"1601-01-01T00:00:00.0000000Z\",\"Name\":\"file.txt\",\"ParentPath\":\"\","
                "\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
                "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
                "\"FileReferenceNumber\":\"0x0001000000000040\","
@@ -225,10 +225,10 @@ INSTANTIATE_TEST_SUITE_P(Records, FormatTest, testing::Values(
                "|-11644473600.0000000|-11644473600.0000000|-11644473600.0000000"},
     FormatCase{"the largest time stamp",
                [](UsnFields& f) { f.timeStamp = -1; },  // all 64 bits set
-               "4096,60056-05-28T05:36:10.9551615Z,file.txt,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
+               "4096,60056-05-28T05:36:10.9551615Z,file.txt,,FILE_CREATE|CLOSE,ARCHIVE,64,1,5,5,"
                "0x0001000000000040,0x0005000000000005,,263,2,0,80",
                "{\"Usn\":4096,\"TimeStamp\":\"60056-05-28T05:36:10.9551615Z\","
-               "\"Name\":\"file.txt\","
+               "\"Name\":\"file.txt\",\"ParentPath\":\"\","
                "\"Reason\":\"FILE_CREATE|CLOSE\",\"FileAttributes\":\"ARCHIVE\",\"FileEntry\":64,"
                "\"FileSequence\":1,\"ParentEntry\":5,\"ParentSequence\":5,"
                "\"FileReferenceNumber\":\"0x0001000000000040\","

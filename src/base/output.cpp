@@ -13,13 +13,14 @@
 namespace {
 
 // Large enough that the writes themselves cost nothing next to the formatting.
-const size_t OUTPUT_BUFFER_SIZE = 256 * 1024;
+const size_t OUTPUT_BUFFER_SIZE = OUTPUT_RESERVE_LARGEST;
 
 char outputBuffer[OUTPUT_BUFFER_SIZE];
 size_t outputUsed = 0;
 FILE* outputStream = nullptr;  // standard output until a test says otherwise
 bool outputFailed = false;
 bool messagesSeparate = false;
+bool messagesMuted = false;
 FILE* messageStream = nullptr;  // standard error until a test says otherwise
 uint32_t outputError = 0;
 
@@ -77,6 +78,8 @@ void WriteText(const char* text)
 void PrintMessage(const char* format, ...)
 {
     va_list values;
+    if (messagesMuted)
+        return;
     va_start(values, format);
     if (messagesSeparate) {
         FILE* stream = messageStream ? messageStream : stderr;
@@ -94,6 +97,11 @@ void PrintMessage(const char* format, ...)
         length = static_cast<int>(OUTPUT_RESERVE_MAX - 2);
     out[length] = '\n';
     CommitOutput(out + length + 1);
+}
+
+void MuteMessages(bool muted)
+{
+    messagesMuted = muted;
 }
 
 void SeparateMessages(bool separate)

@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 
-// The longest text one call may reserve: an event line with every reason name and the
-// longest name fits well within it.
+// The text of any one line but a timeline record's: an event line with every reason name
+// and the longest name fits well within it.
 const size_t OUTPUT_RESERVE_MAX = 4096;
+// The most one call may reserve: a timeline record with the longest path Windows can
+// name, every unit of it escaped.
+const size_t OUTPUT_RESERVE_LARGEST = 256 * 1024;
 
-// Returns room for at least `size` bytes (size <= OUTPUT_RESERVE_MAX); CommitOutput then
-// takes the bytes written up to `end`.
+// Returns room for at least `size` bytes (size <= OUTPUT_RESERVE_LARGEST); CommitOutput
+// then takes the bytes written up to `end`.
 char* ReserveOutput(size_t size);
 void CommitOutput(char* end);
 
@@ -29,6 +32,9 @@ void PrintMessage(const char* format, ...)
 void SeparateMessages(bool separate);
 // Where separated messages go; standard error unless a test says otherwise.
 void SetMessageStream(FILE* stream);
+// While muted, messages are dropped: a first pass over a journal that only gathers what
+// the second will print says nothing.
+void MuteMessages(bool muted);
 
 // Output that is read by machines is written byte for byte: on Windows the stream leaves
 // text mode, which would turn a line break inside a file name into CR LF. Lines then end

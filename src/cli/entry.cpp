@@ -61,6 +61,12 @@ bool ReportOptionProblem(const OptionResult& result)
     else if (result.problem == OPTION_SECOND_FORMAT)
         PrintMessage("Error %u: %s cannot be used with %s.", WIN_ERROR_INVALID_PARAMETER,
                      Utf8Text(result.argument).c_str(), Utf8Text(result.earlier).c_str());
+    else if (result.problem == OPTION_NO_VALUE)
+        PrintMessage("Error %u: %s needs a file.", WIN_ERROR_INVALID_PARAMETER,
+                     Utf8Text(result.argument).c_str());
+    else if (result.problem == OPTION_NO_FORMAT)
+        PrintMessage("Error %u: %s needs --csv, --json or --body.", WIN_ERROR_INVALID_PARAMETER,
+                     Utf8Text(result.argument).c_str());
     return result.problem != OPTION_OK;
 }
 

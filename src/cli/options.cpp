@@ -2,7 +2,7 @@
 
 namespace {
 
-enum OptionKind { KIND_FORMAT, KIND_VERBOSE, KIND_HELP, KIND_VERSION };
+enum OptionKind { KIND_FORMAT, KIND_MFT, KIND_NO_PATHS, KIND_VERBOSE, KIND_HELP, KIND_VERSION };
 
 struct Option {
     const char* name;  // after the "--"
@@ -14,6 +14,8 @@ const Option OPTIONS[] = {
     {"csv", KIND_FORMAT, OUTPUT_CSV},
     {"json", KIND_FORMAT, OUTPUT_JSON},
     {"body", KIND_FORMAT, OUTPUT_BODY},
+    {"mft", KIND_MFT, OUTPUT_EVENT_LINE},
+    {"no-paths", KIND_NO_PATHS, OUTPUT_EVENT_LINE},
     {"verbose", KIND_VERBOSE, OUTPUT_EVENT_LINE},
     {"help", KIND_HELP, OUTPUT_EVENT_LINE},
     {"version", KIND_VERSION, OUTPUT_EVENT_LINE},
@@ -48,6 +50,8 @@ OptionResult TakeOptions(int count, WideChar** arguments, CommandOptions* option
     // standard error depends on the format asked for anywhere on the line.
     OptionResult result = {OPTION_OK, nullptr, nullptr};
     const WideChar* formatOption = nullptr;
+    const WideChar* pathOption = nullptr;  // the first option that only a format takes
+    bool noPaths = false;
     bool optionsEnded = false;
     for (int i = 0; i < count; ++i) {
         WideChar* argument = arguments[i];
@@ -75,10 +79,27 @@ OptionResult TakeOptions(int count, WideChar** arguments, CommandOptions* option
                 result = {OPTION_SECOND_FORMAT, argument, formatOption};
             }
             break;
+        case KIND_MFT:
+            // The file is the next argument, whatever it looks like.
+            if (i + 1 == count) {
+                if (result.problem == OPTION_OK)
+                    result = {OPTION_NO_VALUE, argument, nullptr};
+                break;
+            }
+            options->output.mftPath = arguments[++i];
+            pathOption = pathOption ? pathOption : argument;
+            break;
+        case KIND_NO_PATHS:
+            noPaths = true;
+            pathOption = pathOption ? pathOption : argument;
+            break;
         case KIND_VERBOSE: options->verbose = true; break;
         case KIND_HELP: options->help = true; break;
         case KIND_VERSION: options->version = true; break;
         }
     }
+    options->output.paths = formatOption != nullptr && !noPaths;
+    if (pathOption != nullptr && formatOption == nullptr && result.problem == OPTION_OK)
+        result = {OPTION_NO_FORMAT, pathOption, nullptr};
     return result;
 }

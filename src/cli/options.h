@@ -19,6 +19,8 @@ enum OptionProblem {
     OPTION_OK,
     OPTION_UNKNOWN,         // `argument` is no option of ours
     OPTION_SECOND_FORMAT,   // `argument` asks for a format after `earlier` asked for another
+    OPTION_NO_VALUE,        // `argument` takes a value, and none follows it
+    OPTION_NO_FORMAT,       // `argument` is about the timeline formats, and none was asked for
 };
 
 struct OptionResult {

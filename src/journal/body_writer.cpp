@@ -1,11 +1,14 @@
 #include "journal/body_writer.h"
 
 #include "base/format_text.h"
+#include "base/little_endian.h"
 #include "base/output.h"
 #include "journal/attribute_names.h"
 #include "journal/name_text.h"
+#include "journal/path_index.h"
 #include "journal/reason_names.h"
 #include "journal/time_stamp.h"
+#include "journal/timeline_fields.h"
 #include "journal/usn_layout.h"
 
 namespace {
@@ -31,6 +34,8 @@ char* EscapeBodyText(char* out, const char* text, const char* end)
 const NameEscape BODY_NAME = {'|', '\\', EscapeBodyText};
 
 // The mode The Sleuth Kit gives NTFS folders and files.
+unsigned char slashedPath[PATH_BUFFER_BYTES];
+
 const char DIRECTORY_MODE[] = "d/dr-xr-xr-x";
 const char FILE_MODE[] = "r/rrwxrwxrwx";
 
@@ -38,9 +43,21 @@ const char FILE_MODE[] = "r/rrwxrwxrwx";
 
 void WriteBodyRecord(const UsnRecord& record)
 {
-    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
+    char* out = ReserveOutput(TimelineRecordRoom(record));
     out = WriteLiteral(out, "0|");
-    out = WriteName(out, record, BODY_NAME);
+    // The name field is the file's whole path when the folder's is known, separated by
+    // "/" as The Sleuth Kit writes paths in its bodyfiles ("/Users/x/notes.txt"). NTFS
+    // names hold no "\", so each one in the path is a separator.
+    if (record.ParentPath != nullptr) {
+        for (uint32_t i = 0; i < record.ParentPathUnits; ++i) {
+            uint16_t unit = LoadU16(record.ParentPath + 2 * i);
+            StoreU16(slashedPath + 2 * i, unit == '\\' ? uint16_t('/') : unit);
+        }
+        out = WriteText(out, slashedPath, record.ParentPathUnits, BODY_NAME);
+        if (record.ParentPathUnits > 1)
+            *out++ = '/';
+    }
+    out = WriteText(out, record.FileName, record.FileNameUnits, BODY_NAME);
     out = WriteLiteral(out, " (");
     out = WriteFlagNames(out, record.Reason, REASON_INDEX, ' ');
     out = WriteLiteral(out, ")|");

@@ -27,12 +27,12 @@ char* QuoteCsvText(char* out, const char* text, const char* end)
 
 const NameEscape CSV_NAME = {',', '"', QuoteCsvText};
 
-char* WriteCsvName(char* out, const UsnRecord& record)
+char* WriteCsvText(char* out, const unsigned char* utf16, size_t units)
 {
-    return WriteName(out, record, CSV_NAME);
+    return WriteText(out, utf16, units, CSV_NAME);
 }
 
-const FieldSyntax CSV_SYNTAX = {false, WriteCsvName};
+const FieldSyntax CSV_SYNTAX = {false, WriteCsvText};
 
 }  // namespace
 
@@ -49,7 +49,7 @@ void WriteCsvHeader()
 
 void WriteCsvRecord(const UsnRecord& record)
 {
-    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
+    char* out = ReserveOutput(TimelineRecordRoom(record));
     out = WriteTimelineFields(out, record, CSV_SYNTAX);
     CommitOutput(WriteLiteral(out, CSV_ROW_END));
 }

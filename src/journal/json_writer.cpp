@@ -27,21 +27,21 @@ char* EscapeJsonText(char* out, const char* text, const char* end)
 const NameEscape JSON_NAME = {'"', '\\', EscapeJsonText};
 
 // A JSON string, UTF-8.
-char* WriteJsonName(char* out, const UsnRecord& record)
+char* WriteJsonText(char* out, const unsigned char* utf16, size_t units)
 {
     *out++ = '"';
-    out = WriteName(out, record, JSON_NAME);
+    out = WriteText(out, utf16, units, JSON_NAME);
     *out++ = '"';
     return out;
 }
 
-const FieldSyntax JSON_SYNTAX = {true, WriteJsonName};
+const FieldSyntax JSON_SYNTAX = {true, WriteJsonText};
 
 }  // namespace
 
 void WriteJsonRecord(const UsnRecord& record)
 {
-    char* out = ReserveOutput(OUTPUT_RESERVE_MAX);
+    char* out = ReserveOutput(TimelineRecordRoom(record));
     *out++ = '{';
     out = WriteTimelineFields(out, record, JSON_SYNTAX);
     *out++ = '}';

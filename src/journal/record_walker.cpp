@@ -29,7 +29,7 @@ bool MatchesTarget(uint64_t recordFrn, uint64_t targetFrn)
 }
 
 void DumpRecords(const unsigned char* record, uint32_t remaining, uint64_t targetFrn,
-                 const OutputOptions& options)
+                 const OutputOptions& options, const PathPass* paths)
 {
     for (;;) {
         if (remaining < USN_RECORD_V2_SIZE) {
@@ -54,19 +54,21 @@ void DumpRecords(const unsigned char* record, uint32_t remaining, uint64_t targe
             PrintMessage("bad FileNameLength %u", nameLength);
             return;
         }
-        if (RecordMatches(record, *shape, targetFrn)) {
-            // The name is found only through its offset, which the data must hold. Only a
-            // name that is about to be read is checked: a damaged record of another file
-            // must not cost the target's records behind it.
-            uint32_t nameOffset = LoadU16(record + shape->fileNameOffset);
-            if (nameLength != 0 && nameOffset + nameLength > remaining) {
-                PrintMessage("bad FileNameOffset %u", nameOffset);
-                return;
-            }
-            if (options.format == OUTPUT_EVENT_LINE)
+        // The name is found only through its offset, which the data must hold. A record
+        // to be shown whose name lies outside ends the walk; a damaged record of another
+        // file must not cost the target's records behind it, and is only passed over.
+        bool matches = RecordMatches(record, *shape, targetFrn);
+        uint32_t nameOffset = LoadU16(record + shape->fileNameOffset);
+        bool nameInside = nameLength == 0 || nameOffset + nameLength <= remaining;
+        if (matches && !nameInside) {
+            PrintMessage("bad FileNameOffset %u", nameOffset);
+            return;
+        }
+        if (options.format == OUTPUT_EVENT_LINE) {
+            if (matches)
                 PrintRecord(record);
-            else
-                PrintTimelineRecord(record, *shape, options);
+        } else if (nameInside) {
+            VisitTimelineRecord(record, *shape, options, paths, matches);
         }
         // Checked after the line, so a matching record that overruns the data is still
         // shown. A length below a record's size would never reach the next record.

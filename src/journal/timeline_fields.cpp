@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/format_text.h"
+#include "base/output.h"
 #include "journal/attribute_names.h"
 #include "journal/reason_names.h"
 #include "journal/time_stamp.h"
@@ -14,6 +15,7 @@ enum TimelineField {
     FIELD_USN,
     FIELD_TIME_STAMP,
     FIELD_NAME,
+    FIELD_PARENT_PATH,
     FIELD_REASON,
     FIELD_FILE_ATTRIBUTES,
     FIELD_FILE_ENTRY,
@@ -82,6 +84,7 @@ const char* const TIMELINE_FIELD_NAMES[] = {
     "Usn",
     "TimeStamp",
     "Name",
+    "ParentPath",
     "Reason",
     "FileAttributes",
     "FileEntry",
@@ -102,6 +105,12 @@ static_assert(sizeof TIMELINE_FIELD_NAMES / sizeof TIMELINE_FIELD_NAMES[0] ==
                   FIELD_RECORD_LENGTH + 1,
               "a name for every field");
 
+size_t TimelineRecordRoom(const UsnRecord& record)
+{
+    const size_t MOST_BYTES_A_UNIT = 6;  // a control character escaped in JSON: \u00XX
+    return OUTPUT_RESERVE_MAX + MOST_BYTES_A_UNIT * record.ParentPathUnits;
+}
+
 char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& syntax)
 {
     bool wideIds = r.MajorVersion == 3;
@@ -112,7 +121,9 @@ char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& synt
     out = WriteIsoTimeStamp(out, r.TimeStamp);
     out = Quote(out, syntax);
     out = Key(out, FIELD_NAME, syntax);
-    out = syntax.writeName(out, r);
+    out = syntax.writeText(out, r.FileName, r.FileNameUnits);
+    out = Key(out, FIELD_PARENT_PATH, syntax);
+    out = syntax.writeText(out, r.ParentPath, r.ParentPathUnits);
     out = Key(out, FIELD_REASON, syntax);
     out = WriteFlags(out, r.Reason, REASON_INDEX, syntax);
     out = Key(out, FIELD_FILE_ATTRIBUTES, syntax);

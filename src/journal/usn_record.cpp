@@ -64,4 +64,6 @@ void DecodeUsnRecord(const unsigned char* record, const UsnRecordShape& shape, U
     }
     fields->FileName = record + LoadU16(record + shape.fileNameOffset);
     fields->FileNameUnits = LoadU16(record + shape.fileNameLength) / 2u;
+    fields->ParentPath = nullptr;
+    fields->ParentPathUnits = 0;
 }

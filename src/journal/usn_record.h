@@ -21,6 +21,10 @@ struct UsnRecord {
     uint32_t FileAttributes;
     const unsigned char* FileName;  // UTF-16, little-endian, inside the record's buffer
     uint32_t FileNameUnits;         // whole units: an odd last byte is left out
+    // Not in the record: the path of the folder that held the file when the record was
+    // written (UTF-16LE), when the journal is read with paths; else nullptr.
+    const unsigned char* ParentPath;
+    uint32_t ParentPathUnits;
 };
 
 // Where the walker finds what it checks before it reads a record: the least bytes a

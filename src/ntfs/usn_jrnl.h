@@ -9,6 +9,7 @@
 #include "base/byte_source.h"
 #include "journal/usn_layout.h"
 
+struct NtfsVolume;
 struct UsnJrnl;  // everything found in the source; owned by the caller through the calls below
 
 // Finds the NTFS volume in the source (a bare volume, or the partition of a whole-disk
@@ -27,6 +28,9 @@ uint32_t OpenUsnJrnl(const ByteSource& source, UsnJrnl** journal);
 // UsnJournalID 0, since no $Max comes with it. Returns 0, 1 (not a journal), 1117 or 14.
 uint32_t OpenJournalFile(const ByteSource& source, UsnJrnl** journal);
 void QueryUsnJrnl(const UsnJrnl* journal, UsnJournalData* data);
+// The NTFS volume the journal was found on, whose MFT can then be read; nullptr for an
+// exported $J.
+const NtfsVolume* UsnJrnlVolume(const UsnJrnl* journal);
 // Returns 0 with *bytesReturned filled (next USN, then whole V2 records), or an error code
 // (1181 StartUsn below FirstUsn, 87 another journal's id, 122 buffer too small for the
 // next record, 1392, 1117). Each successful read either returns records or has reached

@@ -12,6 +12,7 @@
 #include "ntfs/j_window.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/ntfs_types.h"
+#include "ntfs/ntfs_volume.h"
 #include "ntfs/partition.h"
 #include "ntfs/runlist.h"
 #include "ntfs/stream.h"
@@ -20,41 +21,6 @@
 namespace {
 
 using Max = UsnJrnlMaxLayout;
-
-uint32_t OpenVolumeGeometry(const ByteSource& source, uint64_t offset, NtfsVolume* volume)
-{
-    volume->source = source;
-    volume->offset = offset;
-    unsigned char sector[BOOT_SECTOR_SIZE];
-    uint32_t status = ReadBytes(source, volume->offset, sector, sizeof sector);
-    if (status != 0)
-        return status;
-    return ParseBootSector(sector, volume);
-}
-
-// $MFT describes itself: record 0 is read from the boot sector's MFT cluster, and any
-// further segments of its runlist are read through the runs already known.
-uint32_t LoadMft(NtfsVolume* volume, unsigned char* record)
-{
-    uint64_t start = volume->offset + volume->mftCluster * volume->clusterSize;
-    uint32_t status = ReadBytes(volume->source, start, record, volume->mftRecordSize);
-    if (status == 0)
-        status = CheckMftRecord(record, volume->mftRecordSize);
-    if (status == 0 && (MftRecordFlags(record) & MFT_RECORD_IN_USE) == 0) {
-        Diagnose("record not in use");
-        status = WIN_ERROR_FILE_CORRUPT;
-    }
-    if (status == 0)
-        status = LoadAttributeStream(volume, record, MFT_RECORD_MFT, ATTRIBUTE_DATA, "", &volume->mft);
-    if (status == NTFS_NOT_FOUND) {
-        Diagnose("no unnamed $DATA attribute");
-        status = WIN_ERROR_FILE_CORRUPT;
-    }
-    if (status == WIN_ERROR_FILE_CORRUPT)
-        Diagnose("$MFT's own record at 0x%" PRIX64 " (the boot sector's MFT cluster): $MFT cannot be read",
-                 start);
-    return status;
-}
 
 // Windows refuses the journal while $Volume says that its deletion is under way: what is
 // left of it then is being taken apart.
@@ -151,16 +117,14 @@ uint32_t LoadJournalStreams(UsnJrnl* journal, const unsigned char* record, uint6
 uint32_t OpenJournal(UsnJrnl* journal, const ByteSource& source, uint64_t offset)
 {
     NtfsVolume* volume = &journal->volume;
-    uint32_t status = OpenVolumeGeometry(source, offset, volume);
+    uint32_t status = OpenNtfsVolume(source, offset, volume);
     if (status != 0)
         return status;
     unsigned char* record = static_cast<unsigned char*>(std::malloc(volume->mftRecordSize));
     if (record == nullptr)
         return WIN_ERROR_OUTOFMEMORY;
     uint64_t number = 0;
-    status = LoadMft(volume, record);
-    if (status == 0)
-        status = CheckJournalNotBeingDeleted(volume, record);
+    status = CheckJournalNotBeingDeleted(volume, record);
     if (status == 0)
         status = FindUsnJrnl(volume, record, &number);
     if (status == 0)
@@ -201,6 +165,11 @@ uint32_t OpenUsnJrnl(const ByteSource& source, UsnJrnl** journal)
     return status == WIN_ERROR_INVALID_FUNCTION ? OpenJournalFile(source, journal) : status;
 }
 
+const NtfsVolume* UsnJrnlVolume(const UsnJrnl* journal)
+{
+    return journal->exported ? nullptr : &journal->volume;
+}
+
 void QueryUsnJrnl(const UsnJrnl* journal, UsnJournalData* data)
 {
     *data = journal->data;
@@ -210,7 +179,7 @@ void CloseUsnJrnl(UsnJrnl* journal)
 {
     if (journal == nullptr)
         return;
-    FreeStream(&journal->volume.mft);
+    CloseNtfsVolume(&journal->volume);
     FreeStream(&journal->usn);
     std::free(journal->window);
     std::free(journal);

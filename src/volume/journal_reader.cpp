@@ -11,7 +11,7 @@ namespace {
 
 // Reads buffer after buffer until a read returns only the next USN.
 int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char* buffer,
-              uint64_t targetFrn, const OutputOptions& options)
+              uint64_t targetFrn, const OutputOptions& options, const PathPass* paths)
 {
     // Every reason, every record (not only those written at a close), and no waiting for
     // records that have not been written yet.
@@ -19,7 +19,6 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
     if (options.format != OUTPUT_EVENT_LINE) {
         request.MinMajorVersion = TIMELINE_MIN_VERSION;
         request.MaxMajorVersion = TIMELINE_MAX_VERSION;
-        PrintTimelineHeader(options);
     }
     for (;;) {
         uint32_t bytesReturned = 0;
@@ -34,7 +33,7 @@ int ReadToEnd(VolumeHandle volume, const UsnJournalData& journal, unsigned char*
         int64_t nextUsn = LoadI64(buffer);
         if (bytesReturned == NEXT_USN_SIZE)
             return 0;
-        DumpRecords(buffer + NEXT_USN_SIZE, bytesReturned - NEXT_USN_SIZE, targetFrn, options);
+        DumpRecords(buffer + NEXT_USN_SIZE, bytesReturned - NEXT_USN_SIZE, targetFrn, options, paths);
         // Records came back but the journal would send us to the same place again:
         // reading on would print them for ever.
         if (nextUsn <= request.StartUsn) {
@@ -69,7 +68,24 @@ int DumpJournal(const WideChar* volumePath, uint64_t targetFrn, const OutputOpti
         CloseVolume(volume);
         return 1;
     }
-    int status = ReadToEnd(volume, journal, buffer, targetFrn, options);
+    // With paths the journal is read twice, and the first time says nothing: a read that
+    // fails then fails again in the second pass, which tells.
+    PathIndex index;
+    PathPass pass = {&index, true};
+    if (options.paths) {
+        if (!LoadPathIndex(volume, options.mftPath, &index)) {
+            PrintMessage("Error %u: unable to read MFT.", GetLastErrorCode());
+            ReleaseUsnBuffer(buffer);
+            CloseVolume(volume);
+            return 1;
+        }
+        MuteMessages(true);
+        ReadToEnd(volume, journal, buffer, targetFrn, options, &pass);
+        MuteMessages(false);
+        pass.rewinding = false;
+    }
+    PrintTimelineHeader(options);
+    int status = ReadToEnd(volume, journal, buffer, targetFrn, options, options.paths ? &pass : nullptr);
     ReleaseUsnBuffer(buffer);
     CloseVolume(volume);
     return status;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/wide_text.h"
+#include "journal/path_index.h"
 #include "journal/usn_layout.h"
 
 // Every journal read fills one buffer of this size.
@@ -31,6 +32,10 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
                     unsigned char* buffer, uint32_t bufferSize, uint32_t* bytesReturned);
 void CloseVolume(VolumeHandle volume);
 uint64_t GetFileReferenceNumber(const WideChar* path);  // 0 on failure
+// Fills `index` with every file's name and folder from an MFT: the exported $MFT file
+// `mftPath`, or with none the open volume's own $MFT (nothing for an exported $J, whose
+// paths then come from the journal alone). False only when the MFT cannot be read at all.
+bool LoadPathIndex(VolumeHandle volume, const WideChar* mftPath, PathIndex* index);
 uint32_t GetLastErrorCode();
 
 // The USN buffer comes from the heap through here so tests can make it fail.

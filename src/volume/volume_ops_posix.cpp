@@ -13,6 +13,7 @@
 #include "base/byte_source.h"
 #include "base/utf8_text.h"
 #include "base/windows_errors.h"
+#include "ntfs/mft_index.h"
 #include "ntfs/usn_jrnl.h"
 #include "volume/volume_ops.h"
 
@@ -60,6 +61,23 @@ uint32_t WindowsCodeOf(int error, const std::string& path)
     }
 }
 
+// Opens a file or device for reading only. Without O_NONBLOCK, opening a FIFO waits for a
+// writer that may never come; with it, the open returns and the first read fails as on
+// any device that cannot seek. Windows will not open a folder as a volume or file either.
+bool OpenForReading(const WideChar* path, int* fd)
+{
+    std::string name = EncodeUtf8(path);
+    *fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (*fd < 0)
+        return Fail(WindowsCodeOf(errno, name));
+    struct stat info;
+    if (fstat(*fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(*fd);
+        return Fail(WIN_ERROR_ACCESS_DENIED);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool GetArgumentList(int argc, char** argv, ArgumentList* arguments)
@@ -81,18 +99,9 @@ bool GetArgumentList(int argc, char** argv, ArgumentList* arguments)
 
 bool OpenVolume(const WideChar* path, VolumeHandle* volume)
 {
-    std::string name = EncodeUtf8(path);
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come; with it,
-    // the open returns and the first read fails as on any device that cannot seek.
-    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return Fail(WindowsCodeOf(errno, name));
-    // Windows will not open a folder as a volume either.
-    struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        close(fd);
-        return Fail(WIN_ERROR_ACCESS_DENIED);
-    }
+    int fd = -1;
+    if (!OpenForReading(path, &fd))
+        return false;
     PosixVolume* opened = new (std::nothrow) PosixVolume{fd, nullptr};
     if (opened == nullptr) {
         close(fd);
@@ -143,6 +152,24 @@ uint64_t GetFileReferenceNumber(const WideChar* path)
         return 0;
     }
     return static_cast<uint64_t>(info.st_ino);
+}
+
+bool LoadPathIndex(VolumeHandle volume, const WideChar* mftPath, PathIndex* index)
+{
+    PosixVolume* opened = static_cast<PosixVolume*>(volume);
+    uint32_t status = 0;
+    if (mftPath != nullptr) {
+        int fd = -1;
+        if (!OpenForReading(mftPath, &fd))
+            return false;
+        status = ReadMftFile(MakeByteSource(fd), index);
+        close(fd);
+    } else {
+        // An exported $J brings no MFT: its paths come from the journal alone.
+        const NtfsVolume* ntfs = UsnJrnlVolume(opened->journal);
+        status = ntfs != nullptr ? ReadVolumeMft(ntfs, index) : 0;
+    }
+    return status == 0 || Fail(status);
 }
 
 uint32_t GetLastErrorCode()

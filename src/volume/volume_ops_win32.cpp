@@ -13,6 +13,8 @@
 
 #include "base/byte_source.h"
 #include "base/windows_errors.h"
+#include "ntfs/mft_index.h"
+#include "ntfs/ntfs_volume.h"
 #include "ntfs/usn_jrnl.h"
 #include "volume/volume_ops.h"
 #include "volume/volume_path.h"
@@ -183,6 +185,35 @@ uint64_t GetFileReferenceNumber(const WideChar* path)
     }
     CloseHandle(file);
     return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+}
+
+bool LoadPathIndex(VolumeHandle volume, const WideChar* mftPath, PathIndex* index)
+{
+    Win32Volume* opened = Opened(volume);
+    uint32_t status = 0;
+    if (mftPath != nullptr) {
+        HANDLE file = CreateFileW(mftPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        status = ReadMftFile(MakeByteSource(reinterpret_cast<intptr_t>(file)), index);
+        CloseHandle(file);
+    } else if (opened->journal != nullptr) {
+        // An image or disk read from its bytes; an exported $J brings no MFT.
+        const NtfsVolume* ntfs = UsnJrnlVolume(opened->journal);
+        status = ntfs != nullptr ? ReadVolumeMft(ntfs, index) : 0;
+    } else {
+        // A live volume: its MFT is read from the volume's own bytes, through the same
+        // handle the journal controls answer on.
+        NtfsVolume ntfs = {};
+        status = OpenNtfsVolume(MakeByteSource(reinterpret_cast<intptr_t>(opened->handle)), 0, &ntfs);
+        if (status == 0)
+            status = ReadVolumeMft(&ntfs, index);
+        CloseNtfsVolume(&ntfs);
+    }
+    if (status != 0)
+        SetLastError(status);
+    return status == 0;
 }
 
 uint32_t GetLastErrorCode()

@@ -113,7 +113,7 @@ def check_formats_against_usnjls(results, program, raw):
     for option, reader, convert, wanted in [
             ("--csv", read_csv, as_usnjls, theirs), ("--json", read_json, as_usnjls, theirs),
             ("--body", read_body, body_as_usnjls, body_theirs)]:
-        result = subprocess.run([program, option, raw], stdout=subprocess.PIPE,
+        result = subprocess.run([program, option, "--no-paths", raw], stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)
         rows, problem = reader(result.stdout)
         if not problem:
@@ -127,6 +127,70 @@ def check_formats_against_usnjls(results, program, raw):
                          problem or "status %d, stderr %r" % (result.returncode, result.stderr))
         else:
             results.passed += 1
+
+
+RENAMES = 0x00003000  # RENAME_OLD_NAME, RENAME_NEW_NAME
+
+
+def folders_by_fls(raw):
+    """The folders The Sleuth Kit finds on the volume now: entry -> path from the root,
+    "/"-separated (deleted entries left out)."""
+    folders = {}
+    listing = sleuthkit("fls", "-r", "-p", "-D", "-o", PARTITION_SECTOR, raw).decode("utf-8")
+    for text in listing.splitlines():
+        kind, rest = text.split(" ", 1)
+        if rest.startswith("*"):
+            continue
+        meta, path = rest.split(":\t", 1)
+        folders[int(meta.split("-")[0])] = path
+    return folders
+
+
+def sequence_now(raw, entry):
+    """The entry's sequence number, when it is in use now."""
+    text = sleuthkit("istat", "-o", PARTITION_SECTOR, raw, str(entry)).decode("utf-8")
+    if "Not Allocated" in text:
+        return None
+    return int(text.split("Sequence: ", 1)[1].split()[0])
+
+
+def check_paths_against_fls(results, program, raw, records):
+    """Each record's ParentPath against the path The Sleuth Kit gives its folder now, for
+    the folders that still exist under the sequence number the record names and that
+    neither they nor a folder above them were renamed after the record."""
+    folders = folders_by_fls(raw)
+    entries_of = {path: entry for entry, path in folders.items()}
+    sequences = {}
+    result = subprocess.run([program, "--csv", raw], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    rows, problem = read_csv(result.stdout)
+    checked = 0
+    for n, (row, (frn, parent, reason, units)) in enumerate(zip(rows or [], records)):
+        entry, sequence = parent & 0xFFFFFFFFFFFF, parent >> 48
+        if entry == 5:
+            wanted = "\\"
+        elif entry in folders:
+            path = folders[entry]
+            prefixes = [path[:i] for i in range(len(path)) if path[i] == "/"] + [path]
+            chain = [entries_of.get(prefix) for prefix in prefixes]
+            if entry not in sequences:
+                sequences[entry] = sequence_now(raw, entry)
+            renamed_later = any((f & 0xFFFFFFFFFFFF) in chain and r & RENAMES
+                                for f, _, r, _ in records[n + 1:])
+            if sequences[entry] != sequence or None in chain or renamed_later:
+                continue
+            wanted = "\\" + path.replace("/", "\\")
+        else:
+            continue
+        checked += 1
+        if row["ParentPath"] != wanted and not problem:
+            problem = "record %d: ParentPath %r, fls gives %r" % (n, row["ParentPath"], wanted)
+    if not problem and (checked == 0 or len(rows) != len(records)):
+        problem = "%d rows for %d records, %d paths compared" % (len(rows), len(records), checked)
+    if problem or result.returncode or result.stderr:
+        results.fail("Windows 10 sample disk: paths against fls", ["--csv", raw],
+                     problem or "status %d, stderr %r" % (result.returncode, result.stderr))
+    else:
+        results.passed += 1
 
 
 def windows_sample(program, samples, work):
@@ -153,6 +217,7 @@ def windows_sample(program, samples, work):
         results.check("Windows 10 sample disk: target " + target, program, [raw, target],
                       expected, 0, raw)
     check_formats_against_usnjls(results, program, raw)
+    check_paths_against_fls(results, program, raw, records)
     return results.finish()
 
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ntfs_bytes.h"
-#include "paths/mft_index.h"
+#include "ntfs/mft_index.h"
 
 namespace {
 

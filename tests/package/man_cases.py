@@ -13,14 +13,14 @@ import sys
 def help_options(jrnlpeek):
     shown = subprocess.run([jrnlpeek, "--help"], stdout=subprocess.PIPE, check=True).stdout
     section = shown.decode("ascii").split("\nOptions:\n", 1)[1]
-    return {m.group(1) for m in re.finditer(r"^\t(--[a-z]*)", section, re.M)}
+    return {m.group(1) for m in re.finditer(r"^\t(--[a-z-]*)", section, re.M)}
 
 
 def page_options(page):
     with open(page, encoding="utf-8") as f:
         text = f.read()
     section = text.split("\n.SH OPTIONS\n", 1)[1].split("\n.SH ", 1)[0]
-    found = re.findall(r"^\.TP\n\.B (\S+)", section, re.M)
+    found = re.findall(r"^\.TP\n\.BI? (\S+)", section, re.M)
     return {option.replace("\\-", "-") for option in found}
 
 

@@ -24,6 +24,13 @@ void PutName(Bytes& bytes, size_t at, const std::u16string& name)
         Put16(bytes, at + 2 * i, name[i]);
 }
 
+Bytes Utf16Bytes(const std::u16string& text)
+{
+    Bytes bytes(2 * text.size());
+    PutName(bytes, 0, text);
+    return bytes;
+}
+
 void Append(Bytes& bytes, const Bytes& more)
 {
     bytes.insert(bytes.end(), more.begin(), more.end());

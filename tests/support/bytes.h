@@ -14,6 +14,8 @@ void Put16(Bytes& bytes, size_t at, uint16_t value);
 void Put32(Bytes& bytes, size_t at, uint32_t value);
 void Put64(Bytes& bytes, size_t at, uint64_t value);
 void PutName(Bytes& bytes, size_t at, const std::u16string& name);
+// The text as UTF-16LE bytes, as NTFS and the journal hold names.
+Bytes Utf16Bytes(const std::u16string& text);
 void Append(Bytes& bytes, const Bytes& more);
 size_t Align8(size_t value);
 Bytes Concat(const std::vector<Bytes>& parts);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bytes.h"
+
 namespace {
 
 FakeVolume fake;
@@ -71,7 +73,11 @@ bool ReadUsnJournal(VolumeHandle volume, const ReadUsnJournalData& request,
     if (volume != FAKE_HANDLE || fake.handlesHeld != 1 || fake.buffersHeld != 1 ||
         bufferSize != USN_BUFFER_SIZE)
         return Fail(87);
-    size_t index = fake.requests.size();
+    // A read from the journal's start begins the script again, as a journal read a second
+    // time gives the same records.
+    if (request.StartUsn == fake.journal.FirstUsn)
+        fake.readsGiven = 0;
+    size_t index = fake.readsGiven++;
     fake.requests.push_back(request);
     if (index >= fake.reads.size())
         return Fail(9999);
@@ -101,6 +107,23 @@ uint64_t GetFileReferenceNumber(const WideChar* path)
         return 0;
     }
     return file->second;
+}
+
+bool LoadPathIndex(VolumeHandle volume, const WideChar* mftPath, PathIndex* index)
+{
+    if (volume != FAKE_HANDLE || fake.handlesHeld != 1)
+        return Fail(6);  // ERROR_INVALID_HANDLE
+    ++fake.mftLoads;
+    if (mftPath != nullptr)
+        fake.mftFiles.push_back(mftPath);
+    if (fake.mftError != 0)
+        return Fail(fake.mftError);
+    for (const FakeMftFile& file : fake.mft) {
+        Bytes name = Utf16Bytes(file.name);
+        SetMftEntry(index, file.number, file.sequence, file.parent, name.data(),
+                    static_cast<uint32_t>(file.name.size()), 1);
+    }
+    return true;
 }
 
 uint32_t GetLastErrorCode()

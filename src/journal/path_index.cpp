@@ -1,4 +1,4 @@
-#include "paths/path_index.h"
+#include "journal/path_index.h"
 
 #include <cstdio>
 
@@ -56,20 +56,20 @@ void SetEntry(PathIndex* index, PathEntry* entry, uint16_t sequence, uint64_t pa
     entry->flags |= PATH_ENTRY_KNOWN;
 }
 
-size_t WriteAscii(char16_t* out, const char* text)
-{
-    size_t length = 0;
-    for (; text[length] != 0; ++length)
-        out[length] = static_cast<char16_t>(text[length]);
-    return length;
-}
-
-size_t WriteMarker(char16_t* out, const char* what, uint64_t frn)
+// A marker in place of the folders that cannot be named: "\<what 0x...>" with the file
+// reference of the folder where the walk stopped.
+uint32_t WriteMarker(unsigned char* out, const char* what, uint64_t frn)
 {
     char text[48];
-    std::snprintf(text, sizeof text, "\\<%s 0x%016llx>", what, static_cast<unsigned long long>(frn));
-    return WriteAscii(out, text);
+    int length = std::snprintf(text, sizeof text, "\\<%s 0x%016llx>", what,
+                               static_cast<unsigned long long>(frn));
+    for (int i = 0; i < length; ++i)
+        StoreU16(out + 2 * i, static_cast<uint16_t>(text[i]));
+    return static_cast<uint32_t>(length);
 }
+
+// Room for the longest marker.
+const uint32_t MARKER_UNITS = 32;
 
 }  // namespace
 
@@ -122,19 +122,16 @@ void ApplyRecord(PathIndex* index, uint64_t frn, uint64_t parent, const unsigned
     SetEntry(index, EntryFor(index, RecordNumber(frn)), SequenceNumber(frn), parent, name, units);
 }
 
-size_t WriteParentPath(const PathIndex* index, uint64_t parent, char16_t* out)
+uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char* out)
 {
     // The folders are met from the innermost up; their names are gathered first and
     // written root first.
     const PathEntry* chain[MAX_PATH_DEPTH];
     uint32_t depth = 0;
+    uint32_t units = 0;
     uint64_t folder = parent;
     const char* marker = nullptr;
     while (RecordNumber(folder) != ROOT_RECORD) {
-        if (depth == MAX_PATH_DEPTH) {
-            marker = "loop";
-            break;
-        }
         const PathEntry* entry = FindEntry(index, RecordNumber(folder));
         uint16_t sequence = SequenceNumber(folder);
         if (entry == nullptr || (entry->flags & PATH_ENTRY_KNOWN) == 0 ||
@@ -142,16 +139,25 @@ size_t WriteParentPath(const PathIndex* index, uint64_t parent, char16_t* out)
             marker = "unknown";
             break;
         }
+        if (depth == MAX_PATH_DEPTH) {
+            marker = "loop";
+            break;
+        }
+        if (units + 1 + entry->nameUnits > MAX_PATH_UNITS - MARKER_UNITS) {
+            marker = "too long";
+            break;
+        }
+        units += 1 + entry->nameUnits;
         chain[depth++] = entry;
         folder = entry->parent;
     }
-    size_t length = marker != nullptr ? WriteMarker(out, marker, folder) : 0;
+    uint32_t length = marker != nullptr ? WriteMarker(out, marker, folder) : 0;
     for (uint32_t i = depth; i-- > 0;) {
-        out[length++] = u'\\';
+        StoreU16(out + 2 * length++, u'\\');
         for (uint16_t unit = 0; unit < chain[i]->nameUnits; ++unit)
-            out[length++] = index->names[chain[i]->nameAt + unit];
+            StoreU16(out + 2 * length++, index->names[chain[i]->nameAt + unit]);
     }
     if (length == 0)
-        out[length++] = u'\\';
+        StoreU16(out + 2 * length++, u'\\');
     return length;
 }

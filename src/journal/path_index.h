@@ -36,9 +36,11 @@ struct PathIndex {
 // A folder that is its own ancestor, in damaged or hostile data, ends the walk up after
 // this many folders.
 const uint32_t MAX_PATH_DEPTH = 256;
-// Room for any path WriteParentPath makes: MAX_PATH_DEPTH names of 255 units, their
-// separators and one marker.
-const size_t PATH_BUFFER_UNITS = MAX_PATH_DEPTH * 256 + 64;
+// The longest path Windows itself can name, in UTF-16 units; a longer one, which only
+// damaged data makes, keeps its innermost folders.
+const uint32_t MAX_PATH_UNITS = 32767;
+// Room for any path WriteParentPath makes, as UTF-16LE bytes.
+const size_t PATH_BUFFER_BYTES = 2 * MAX_PATH_UNITS;
 
 // An empty index sized for an MFT of `records` records (0 when there is none).
 void InitPathIndex(PathIndex* index, uint64_t records);
@@ -61,7 +63,8 @@ void ApplyRecord(PathIndex* index, uint64_t frn, uint64_t parent, const unsigned
                  uint32_t units);
 
 // Writes the path of folder `parent` from the volume's root ("\", "\Users\x") into `out`
-// (PATH_BUFFER_UNITS units) and returns its length. A folder that cannot be resolved
-// is written as "<unknown 0x...>" with its file reference, a walk that goes too deep as
-// "<loop 0x...>", each followed by the part of the path that is known.
-size_t WriteParentPath(const PathIndex* index, uint64_t parent, char16_t* out);
+// (PATH_BUFFER_BYTES bytes) as UTF-16LE and returns its length in units. A folder that
+// cannot be resolved is written as "\<unknown 0x...>" with its file reference, a walk
+// that goes too deep as "\<loop 0x...>" and a path too long for Windows as
+// "\<too long 0x...>", each followed by the part of the path that is known.
+uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char* out);
