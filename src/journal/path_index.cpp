@@ -27,11 +27,6 @@ PathEntry* FindEntry(PathIndex* index, uint64_t number)
     return found == index->others.end() ? nullptr : &found->second;
 }
 
-const PathEntry* FindEntry(const PathIndex* index, uint64_t number)
-{
-    return FindEntry(const_cast<PathIndex*>(index), number);
-}
-
 PathEntry* EntryFor(PathIndex* index, uint64_t number)
 {
     if (number < index->entries.size())
@@ -40,10 +35,29 @@ PathEntry* EntryFor(PathIndex* index, uint64_t number)
 }
 
 // Stores the name in the entry's own room when it fits, else at the arena's end.
+bool SameName(const PathIndex* index, const PathEntry* entry, const unsigned char* name,
+              uint32_t units)
+{
+    if (entry->nameUnits != units)
+        return false;
+    for (uint32_t i = 0; i < units; ++i) {
+        if (index->names[entry->nameAt + i] != LoadU16(name + 2 * i))
+            return false;
+    }
+    return true;
+}
+
+// Most records repeat what their file's entry says already; only a change counts.
 void SetEntry(PathIndex* index, PathEntry* entry, uint16_t sequence, uint64_t parent,
               const unsigned char* name, uint32_t units)
 {
-    if ((entry->flags & PATH_ENTRY_KNOWN) == 0 || units > entry->nameRoom) {
+    bool known = (entry->flags & PATH_ENTRY_KNOWN) != 0;
+    if (known && entry->sequence == sequence && entry->parent == parent &&
+        SameName(index, entry, name, units))
+        return;
+    if (!known || (entry->flags & PATH_ENTRY_ON_PATH) != 0)
+        ++index->changes;
+    if (!known || units > entry->nameRoom) {
         entry->nameAt = static_cast<uint32_t>(index->names.size());
         entry->nameRoom = static_cast<uint16_t>(units);
         index->names.resize(index->names.size() + units);
@@ -78,6 +92,7 @@ void InitPathIndex(PathIndex* index, uint64_t records)
     index->entries.clear();
     index->others.clear();
     index->names.clear();
+    index->changes = 0;
     GrowPathIndex(index, records);
 }
 
@@ -122,7 +137,7 @@ void ApplyRecord(PathIndex* index, uint64_t frn, uint64_t parent, const unsigned
     SetEntry(index, EntryFor(index, RecordNumber(frn)), SequenceNumber(frn), parent, name, units);
 }
 
-uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char* out)
+uint32_t WriteParentPath(PathIndex* index, uint64_t parent, unsigned char* out)
 {
     // The folders are met from the innermost up; their names are gathered first and
     // written root first.
@@ -132,7 +147,9 @@ uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char*
     uint64_t folder = parent;
     const char* marker = nullptr;
     while (RecordNumber(folder) != ROOT_RECORD) {
-        const PathEntry* entry = FindEntry(index, RecordNumber(folder));
+        PathEntry* entry = FindEntry(index, RecordNumber(folder));
+        if (entry != nullptr)
+            entry->flags |= PATH_ENTRY_ON_PATH;
         uint16_t sequence = SequenceNumber(folder);
         if (entry == nullptr || (entry->flags & PATH_ENTRY_KNOWN) == 0 ||
             (sequence != 0 && entry->sequence != sequence)) {
@@ -160,4 +177,16 @@ uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char*
     if (length == 0)
         StoreU16(out + 2 * length++, u'\\');
     return length;
+}
+
+uint32_t WriteParentPathOnce(PathIndex* index, uint64_t parent, unsigned char* out,
+                             PathCache* cache)
+{
+    if (!cache->held || cache->parent != parent || cache->changes != index->changes) {
+        cache->units = WriteParentPath(index, parent, out);
+        cache->parent = parent;
+        cache->changes = index->changes;
+        cache->held = true;
+    }
+    return cache->units;
 }

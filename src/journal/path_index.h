@@ -24,6 +24,7 @@ struct PathEntry {
 
 const uint8_t PATH_ENTRY_KNOWN = 0x01;  // a name and folder are known
 const uint8_t PATH_ENTRY_NOTED = 0x02;  // the journal's oldest record of it has been taken
+const uint8_t PATH_ENTRY_ON_PATH = 0x04;  // a path was made through it
 
 struct PathIndex {
     std::vector<PathEntry> entries;  // by MFT record number, for the records the MFT holds
@@ -31,6 +32,9 @@ struct PathIndex {
     // numbers past the MFT's end.
     std::unordered_map<uint64_t, PathEntry> others;
     std::vector<char16_t> names;  // every name, back to back
+    // Counts the changes that can alter a path made before: to an entry a path went
+    // through, and every new one (the folder where a path stopped may be it).
+    uint64_t changes = 0;
 };
 
 // A folder that is its own ancestor, in damaged or hostile data, ends the walk up after
@@ -67,4 +71,16 @@ void ApplyRecord(PathIndex* index, uint64_t frn, uint64_t parent, const unsigned
 // cannot be resolved is written as "\<unknown 0x...>" with its file reference, a walk
 // that goes too deep as "\<loop 0x...>" and a path too long for Windows as
 // "\<too long 0x...>", each followed by the part of the path that is known.
-uint32_t WriteParentPath(const PathIndex* index, uint64_t parent, unsigned char* out);
+// The entries the walk goes through are marked, so that a change to them is counted.
+uint32_t WriteParentPath(PathIndex* index, uint64_t parent, unsigned char* out);
+
+// The same, kept: a run of records in one folder, with no change to the index between
+// them, makes the path once. `out` must be the buffer of the call before.
+struct PathCache {
+    uint64_t parent;
+    uint64_t changes;
+    uint32_t units;
+    bool held;
+};
+uint32_t WriteParentPathOnce(PathIndex* index, uint64_t parent, unsigned char* out,
+                             PathCache* cache);

@@ -7,6 +7,7 @@
 namespace {
 
 unsigned char pathBuffer[PATH_BUFFER_BYTES];
+PathCache pathCache;
 
 void PrintFields(const UsnRecord& fields, const OutputOptions& options)
 {
@@ -42,8 +43,8 @@ void VisitTimelineRecord(const unsigned char* record, const UsnRecordShape& shap
     }
     if (print && tracked) {
         fields.ParentPath = pathBuffer;
-        fields.ParentPathUnits =
-            WriteParentPath(paths->index, fields.ParentFileReferenceNumber, pathBuffer);
+        fields.ParentPathUnits = WriteParentPathOnce(paths->index, fields.ParentFileReferenceNumber,
+                                                     pathBuffer, &pathCache);
     }
     if (print)
         PrintFields(fields, options);

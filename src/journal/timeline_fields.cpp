@@ -5,6 +5,7 @@
 #include "base/format_text.h"
 #include "base/output.h"
 #include "journal/attribute_names.h"
+#include "journal/path_index.h"
 #include "journal/reason_names.h"
 #include "journal/time_stamp.h"
 #include "journal/usn_layout.h"
@@ -78,6 +79,30 @@ char* WriteFlags(char* out, uint32_t flags, const FlagNameIndex& names, const Fi
     return Quote(out, syntax);
 }
 
+// Records come in runs from one folder, whose path is the same each time: it is written
+// in the format once and copied after.
+unsigned char lastPath[PATH_BUFFER_BYTES];
+uint32_t lastPathUnits;
+const FieldSyntax* lastPathSyntax;
+char lastPathText[6 * MAX_PATH_UNITS + 2];
+size_t lastPathLength;
+
+char* WritePath(char* out, const UsnRecord& r, const FieldSyntax& syntax)
+{
+    size_t bytes = 2 * size_t(r.ParentPathUnits);
+    if (&syntax == lastPathSyntax && r.ParentPathUnits == lastPathUnits &&
+        (bytes == 0 || std::memcmp(r.ParentPath, lastPath, bytes) == 0))
+        return WriteBytes(out, lastPathText, lastPathLength);
+    char* end = syntax.writeText(out, r.ParentPath, r.ParentPathUnits);
+    if (bytes != 0)
+        std::memcpy(lastPath, r.ParentPath, bytes);
+    lastPathUnits = r.ParentPathUnits;
+    lastPathSyntax = &syntax;
+    lastPathLength = static_cast<size_t>(end - out);
+    std::memcpy(lastPathText, out, lastPathLength);
+    return end;
+}
+
 }  // namespace
 
 const char* const TIMELINE_FIELD_NAMES[] = {
@@ -123,7 +148,7 @@ char* WriteTimelineFields(char* out, const UsnRecord& r, const FieldSyntax& synt
     out = Key(out, FIELD_NAME, syntax);
     out = syntax.writeText(out, r.FileName, r.FileNameUnits);
     out = Key(out, FIELD_PARENT_PATH, syntax);
-    out = syntax.writeText(out, r.ParentPath, r.ParentPathUnits);
+    out = WritePath(out, r, syntax);
     out = Key(out, FIELD_REASON, syntax);
     out = WriteFlags(out, r.Reason, REASON_INDEX, syntax);
     out = Key(out, FIELD_FILE_ATTRIBUTES, syntax);

@@ -58,6 +58,7 @@ struct MftBytes {
     uint64_t (*nextStored)(const void* source, uint64_t offset);
     uint64_t end;
     uint32_t recordSize;
+    uint64_t sourceSize;  // of the whole source, which no MFT outgrows
 };
 
 // Reads the records block by block. Returns 0, or the error of a first block that cannot
@@ -67,6 +68,12 @@ uint32_t ReadMftRecords(const MftBytes& bytes, PathIndex* index)
 {
     uint32_t recordSize = bytes.recordSize;
     uint64_t end = bytes.end / recordSize * recordSize;
+    // Room for every record and a name of some length each at once, as far as the source
+    // can hold them, so neither is copied as it grows.
+    const uint32_t USUAL_NAME_UNITS = 16;
+    uint64_t records = std::min(end, bytes.sourceSize) / recordSize;
+    index->entries.reserve(records);
+    index->names.reserve(records * USUAL_NAME_UNITS);
     uint32_t blockSize = MFT_BLOCK_SIZE / recordSize * recordSize;
     unsigned char* block = static_cast<unsigned char*>(std::malloc(blockSize));
     if (block == nullptr)
@@ -157,7 +164,8 @@ uint32_t ReadVolumeMft(const NtfsVolume* volume, PathIndex* index)
 {
     const NtfsStream* mft = &volume->mft;
     MftBytes bytes = {volume, ReadVolumeMftBytes, NextVolumeMftBytes,
-                      std::min(mft->dataSize, mft->initializedSize), volume->mftRecordSize};
+                      std::min(mft->dataSize, mft->initializedSize), volume->mftRecordSize,
+                      volume->source.sized ? volume->source.size : 0};
     return ReadMftRecords(bytes, index);
 }
 
@@ -171,6 +179,6 @@ uint32_t ReadMftFile(const ByteSource& source, PathIndex* index)
     uint32_t status = FindRecordSize(source, &recordSize);
     if (status != 0)
         return status;
-    MftBytes bytes = {&source, ReadFileBytes, NextFileBytes, source.size, recordSize};
+    MftBytes bytes = {&source, ReadFileBytes, NextFileBytes, source.size, recordSize, source.size};
     return ReadMftRecords(bytes, index);
 }
