@@ -61,6 +61,13 @@ const PathCase PATH_CASES[] = {
       {DOCS, ROOT, u"Docs", "\\"},
       {DOCS, ROOT, u"Reports", "\\"},
       {Ref(1, 71), DOCS, u"b.txt", "\\Reports"}}},
+    {"a path made again once a folder on it is renamed",
+     {{64, 2, ROOT, u"Docs"}, {65, 1, DOCS, u"Sub"}},
+     {{Ref(1, 71), SUB, u"b.txt", "\\Docs\\Sub"},
+      {Ref(1, 72), SUB, u"c.txt", "\\Docs\\Sub"},
+      {DOCS, ROOT, u"Docs", "\\"},
+      {DOCS, ROOT, u"Papers", "\\"},
+      {Ref(1, 73), SUB, u"d.txt", "\\Papers\\Sub"}}},
     {"a folder moved into another",
      {{64, 2, SUB, u"Docs"}, {65, 1, ROOT, u"Sub"}},
      {{Ref(1, 71), DOCS, u"b.txt", "\\Docs"},
@@ -107,10 +114,14 @@ TEST(PathIndex, PathsAtTheTimeOfEachRecord)
             Bytes name = Utf16Bytes(step.name);
             NoteOldestRecord(&index, step.frn, step.parent, name.data(), uint32_t(step.name.size()));
         }
+        // Made as the formats make them: once for a run of records, while nothing on the
+        // path changes.
         Bytes path(PATH_BUFFER_BYTES);
+        PathCache cache = {};
         for (size_t i = 0; i < c.journal.size(); ++i) {
             const Step& step = c.journal[i];
-            std::string written = Narrow(path, WriteParentPath(&index, step.parent, path.data()));
+            std::string written =
+                Narrow(path, WriteParentPathOnce(&index, step.parent, path.data(), &cache));
             if (step.expected != nullptr)
                 EXPECT_EQ(written, step.expected) << c.name << ", record " << i;
             else
