@@ -108,9 +108,39 @@ def main():
     check_paths(results, "exported $J alone: the journal names its folders", program,
                 ["--csv", j_file], wanted)
 
+    # A damaged or cut-short $MFT still gives every record, with what paths it can; a
+    # name it cannot give is marked, never made up.
+    with open(mft_file, "rb") as f:
+        mft = f.read()
+    damaged = os.path.join(work, "damaged-MFT.bin")
+    variants = [("cut short at %d bytes" % cut, mft[:cut]) for cut in (1024, 40 * 1024, len(mft) // 2)]
+    for at in range(0, min(len(mft), 80 * 1024), 331):
+        variants.append(("byte %d flipped" % at, mft[:at] + bytes([mft[at] ^ 0xFF]) + mft[at + 1:]))
+    for name, data in variants:
+        with open(damaged, "wb") as f:
+            f.write(data)
+        result = run(program, ["--csv", "--mft", damaged, j_file])
+        if result.returncode == 1 and not result.stdout and \
+                result.stderr == b"Error 1392: unable to read MFT.\n":
+            results.passed += 1  # its first record damaged: no MFT at all
+            continue
+        rows, problem = read_csv(result.stdout) if result.stdout else ([], "no output")
+        if problem or result.returncode or result.stderr or len(rows) != len(wanted):
+            results.fail("$MFT " + name, ["--csv", "--mft", damaged, j_file],
+                         problem or "status %d, %d rows, stderr %r" % (
+                             result.returncode, len(rows), result.stderr[:200]))
+        else:
+            results.passed += 1
+
     # An --mft that is no MFT, or no file at all, is an error of its own.
     check_error(results, "--mft of a file that is no MFT", program,
                 ["--csv", "--mft", j_file, j_file], "Error 1392: unable to read MFT.\n")
+    told = run(program, ["--csv", "--verbose", "--mft", j_file, j_file])
+    if told.returncode != 1 or b"not an MFT" not in told.stderr:
+        results.fail("--verbose says why an --mft is refused", ["--verbose", "--mft", j_file],
+                     "status %d, stderr %r" % (told.returncode, told.stderr))
+    else:
+        results.passed += 1
     check_error(results, "--mft of a missing file", program,
                 ["--json", "--mft", os.path.join(work, "missing"), j_file],
                 "Error 2: unable to read MFT.\n")
