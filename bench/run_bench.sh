@@ -5,10 +5,11 @@
 # Makes the images with the fixture tool, runs the tools alternately several times each,
 # and prints medians, ratios and peak resident memory. Then the same for exported $J
 # files: the 3-million-record journal as icat copies it, behind a 30 GB hole and behind
-# 1 GB of stored zeros, beside cat of the whole file.
+# 1 GB of stored zeros, beside cat of the whole file. Then --csv with and without paths on
+# 3 million records in folders of an MFT of half a million files.
 #
-#   bench/run_bench.sh [RUNS] [images|exported]
-#                      (default 5 runs of both; images and files are kept in build/bench)
+#   bench/run_bench.sh [RUNS] [images|exported|paths]
+#                      (default 5 runs of all three; images and files are kept in build/bench)
 #
 # JRNLPEEK and MKJOURNAL name the programs to use (the CMake target "bench" sets them);
 # without them the Linux preset is built first.
@@ -88,7 +89,9 @@ run_alternately() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 megabytes() { awk -v k="$1" 'BEGIN {print k / 1024}'; }
 
-if [ "$part" != exported ]; then
+wants() { [ "$part" = all ] || [ "$part" = "$1" ]; }
+
+if wants images; then
   printf '%-14s %-22s %9s %9s %11s %11s\n' image tool seconds peak-MB vs-usnjls vs-icat
   for entry in "${images[@]}"; do
     set -- $entry
@@ -117,7 +120,7 @@ if [ "$part" != exported ]; then
 fi
 
 # Exported $J files made from the 3-million-record image's $J, as collectors leave them.
-if [ "$part" != images ]; then
+if wants exported; then
   make_image 3m 3000000 0
   plain=$work/3m.j hole=$work/3m-hole30g.j zeros=$work/3m-zeros1g.j
   if [ ! -s "$zeros" ]; then
@@ -139,4 +142,32 @@ if [ "$part" != images ]; then
   printf '%-14s %-22s %9s %9.1f %15s\n' 3m-zeros1g jrnlpeek-target "${med[zeros-target]}" \
     "$(megabytes "${peak[zeros-target]}")" "$(ratio "${med[zeros-target]}" "${med[cat]}") vs cat"
   printf '%-14s %-22s %9s %9.1f %15s\n' 3m-zeros1g cat "${med[cat]}" "$(megabytes "${peak[cat]}")" -
+fi
+
+# Paths: 3 million records in ten folders of an MFT of 500,000 files, which the records'
+# paths are looked up in; --csv with paths beside --csv --no-paths.
+if wants paths; then
+  image=$work/3m-paths.img
+  if [ ! -s "$image" ]; then
+    {
+      echo "size 2G"
+      echo "mkdir /Users" && echo "mkdir /Users/examiner" && echo "mkdir /Users/examiner/Documents"
+      for k in 0 1 2 3 4 5 6 7 8 9; do
+        echo "mkdir /Users/examiner/Documents/p$k"
+        echo "populate 50000 /Users/examiner/Documents/p$k/file-{n}.txt"
+      done
+      for k in 0 1 2 3 4 5 6 7 8 9; do
+        echo "repeat 300000 record FILE_CREATE|CLOSE frn=/Users/examiner/Documents/p$k/file-7.txt" \
+             "parent=/Users/examiner/Documents/p$k name=file-7.txt"
+      done
+    } | "$mkjournal" "$image"
+  fi
+  echo
+  printf '%-14s %-22s %9s %9s %15s\n' image tool seconds peak-MB ratio
+  declare -A med=() peak=()
+  run_alternately "paths $jrnlpeek --csv $image" "no-paths $jrnlpeek --csv --no-paths $image"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-mft500k jrnlpeek-csv "${med[paths]}" \
+    "$(megabytes "${peak[paths]}")" "$(ratio "${med[paths]}" "${med[no-paths]}") vs --no-paths"
+  printf '%-14s %-22s %9s %9.1f %15s\n' 3m-mft500k jrnlpeek-csv-no-paths "${med[no-paths]}" \
+    "$(megabytes "${peak[no-paths]}")" -
 fi
