@@ -1,11 +1,14 @@
 #!/usr/bin/python3
 """End-to-end cases on real volumes: the Windows 10 sample disk, whose expected lines come
 from its $J as The Sleuth Kit copies it out (icat) and decoded here, cross-checked with
-usnjls, and whose records in each timeline format are checked field by field against
-usnjls -m; and Debian's forensics sample NTFS volume, which has no journal.
+usnjls, whose records in each timeline format are checked field by field against
+usnjls -m and whose paths against The Sleuth Kit's fls; and Debian's forensics sample
+NTFS volume, which has no journal. The Windows build under Wine gets the format and path
+checks on the sample disk that the samples_unpack test unpacked.
 
     sample_cases.py windows JRNLPEEK SAMPLES_DIR WORK_DIR
     sample_cases.py forensics JRNLPEEK WORK_DIR
+    sample_cases.py wine UNPACKED_DIR EMULATOR... JRNLPEEK_EXE
 """
 
 import collections
@@ -104,7 +107,25 @@ def body_as_usnjls(row):
             "directory": row["directory"]}
 
 
-def check_formats_against_usnjls(results, program, raw):
+def native(program):
+    """Runs the program on the image as it is named here."""
+    return lambda args, raw: subprocess.run([program] + args + [raw], stdout=subprocess.PIPE,
+                                            stderr=subprocess.PIPE)
+
+
+def under_wine(command):
+    """Runs the Windows build under Wine on the image named by a \\?\ path, its lines
+    ending as the Linux build's do but CSV's, which ends with CR LF everywhere."""
+    def run(args, raw):
+        result = subprocess.run(command + args + ["\\\\?\\Z:" + raw.replace("/", "\\")],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+        if "--csv" not in args:
+            result.stdout = result.stdout.replace(b"\r\n", b"\n")
+        return result
+    return run
+
+
+def check_formats_against_usnjls(results, run, raw):
     """Every field of every record in each format, field by field against usnjls -m."""
     theirs = usnjls_fields(raw)
     body_theirs = [{"file": r["file"], "ticks": r["ticks"], "Reason": r["Reason"],
@@ -113,8 +134,7 @@ def check_formats_against_usnjls(results, program, raw):
     for option, reader, convert, wanted in [
             ("--csv", read_csv, as_usnjls, theirs), ("--json", read_json, as_usnjls, theirs),
             ("--body", read_body, body_as_usnjls, body_theirs)]:
-        result = subprocess.run([program, option, "--no-paths", raw], stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
+        result = run([option, "--no-paths"], raw)
         rows, problem = reader(result.stdout)
         if not problem:
             mine = [convert(row) for row in rows]
@@ -154,14 +174,14 @@ def sequence_now(raw, entry):
     return int(text.split("Sequence: ", 1)[1].split()[0])
 
 
-def check_paths_against_fls(results, program, raw, records):
+def check_paths_against_fls(results, run, raw, records):
     """Each record's ParentPath against the path The Sleuth Kit gives its folder now, for
     the folders that still exist under the sequence number the record names and that
     neither they nor a folder above them were renamed after the record."""
     folders = folders_by_fls(raw)
     entries_of = {path: entry for entry, path in folders.items()}
     sequences = {}
-    result = subprocess.run([program, "--csv", raw], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    result = run(["--csv"], raw)
     rows, problem = read_csv(result.stdout)
     checked = 0
     for n, (row, (frn, parent, reason, units)) in enumerate(zip(rows or [], records)):
@@ -216,8 +236,20 @@ def windows_sample(program, samples, work):
         expected = "".join(event_line(p, r, n) for f, p, r, n in records if selects(f))
         results.check("Windows 10 sample disk: target " + target, program, [raw, target],
                       expected, 0, raw)
-    check_formats_against_usnjls(results, program, raw)
-    check_paths_against_fls(results, program, raw, records)
+    check_formats_against_usnjls(results, native(program), raw)
+    check_paths_against_fls(results, native(program), raw, records)
+    return results.finish()
+
+
+def windows_build_on_sample(unpacked, command):
+    """The Windows build under Wine on the sample disk: every field and every path."""
+    raw = os.path.join(unpacked, "ntfs.raw")
+    if not os.path.exists(raw):
+        skip("%s not found (the samples were not unpacked)" % raw)
+    records = list(decode_v2(journal_stream(raw, PARTITION_SECTOR)))
+    results = Results()
+    check_formats_against_usnjls(results, under_wine(command), raw)
+    check_paths_against_fls(results, under_wine(command), raw, records)
     return results.finish()
 
 
@@ -248,6 +280,8 @@ def forensics_sample(program, work):
 def main():
     if sys.argv[1] == "windows":
         return windows_sample(*sys.argv[2:5])
+    if sys.argv[1] == "wine":
+        return windows_build_on_sample(sys.argv[2], sys.argv[3:])
     return forensics_sample(*sys.argv[2:4])
 
 
