@@ -9,16 +9,8 @@ namespace {
 
 std::string ExpectedScreen()
 {
-    std::string text;
     FILE* file = std::fopen(JRNLPEEK_TESTS_DIR "/usage_screen.txt", "rb");
-    if (file == nullptr)
-        return text;
-    char block[4096];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) != 0)
-        text.append(block, got);
-    std::fclose(file);
-    return text;
+    return file != nullptr ? ReadBack(file) : std::string();
 }
 
 std::vector<std::string> Lines(const std::string& text)

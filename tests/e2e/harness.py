@@ -125,6 +125,14 @@ class Results:
         return 1 if self.failures else 0
 
 
+def report(failures):
+    """Prints each failure and their count; the exit status of a test made of checks."""
+    for failure in failures:
+        print("FAIL " + failure)
+    print("%d failures" % len(failures))
+    return 1 if failures else 0
+
+
 def describe_difference(expected, actual, limit=40):
     """A unified diff of the two outputs, each line shown with its escapes visible."""
     diff = list(difflib.unified_diff(expected.decode("latin-1").splitlines(keepends=True),

@@ -11,6 +11,9 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import report  # noqa: E402
+
 
 def run(command, **kwargs):
     return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -67,10 +70,7 @@ def main():
         failures.append("man shows the installed page with status %d: %r" % (
             page.returncode, page.stderr[:300]))
 
-    for failure in failures:
-        print("FAIL " + failure)
-    print("%d failures" % len(failures))
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

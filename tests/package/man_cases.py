@@ -5,9 +5,13 @@ lists exactly the options that --help lists.
     man_cases.py JRNLPEEK MANUAL_PAGE
 """
 
+import os
 import re
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import report  # noqa: E402
 
 
 def help_options(jrnlpeek):
@@ -34,10 +38,7 @@ def main():
     listed, documented = help_options(jrnlpeek), page_options(page)
     if listed != documented or not listed:
         failures.append("--help lists %s, the manual page %s" % (sorted(listed), sorted(documented)))
-    for failure in failures:
-        print("FAIL " + failure)
-    print("%d failures" % len(failures))
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,9 @@ import os
 import shutil
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import report  # noqa: E402
 import zipfile
 
 # The usage screen, as every test expects it; Windows ends its lines with CR LF.
@@ -49,10 +52,7 @@ def main():
             failures.append("the unpacked jrnlpeek.exe wrote %r with status %d" % (
                 ran.stdout[:200], ran.returncode))
 
-    for failure in failures:
-        print("FAIL " + failure)
-    print("%d failures" % len(failures))
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":
