@@ -12,7 +12,7 @@ namespace {
 // A record with 128-bit ids belongs to a 64-bit target only when the high half is 0.
 bool RecordMatches(const unsigned char* record, const UsnRecordShape& shape, uint64_t targetFrn)
 {
-    if (shape.wideIds && targetFrn != 0 && LoadU64(record + shape.fileReferenceNumber + 8) != 0)
+    if (shape.wideIds && targetFrn != 0 && LoadU64(record + shape.fileReferenceNumber + FILE_ID_HIGH_HALF) != 0)
         return false;
     return MatchesTarget(LoadU64(record + shape.fileReferenceNumber), targetFrn);
 }

@@ -105,8 +105,8 @@ uint32_t ReplyRecordLength(const unsigned char* record, const ReadUsnJournalData
     if (major <= NewestVersion(request))
         return LoadU32(record + offsetof(V2, RecordLength));
     // The high halves of the 128-bit ids.
-    if (LoadU64(record + offsetof(V3, FileReferenceNumber) + 8) != 0 ||
-        LoadU64(record + offsetof(V3, ParentFileReferenceNumber) + 8) != 0)
+    if (LoadU64(record + offsetof(V3, FileReferenceNumber) + FILE_ID_HIGH_HALF) != 0 ||
+        LoadU64(record + offsetof(V3, ParentFileReferenceNumber) + FILE_ID_HIGH_HALF) != 0)
         return 0;
     return RoundUp8(V2_HEADER_SIZE + LoadU16(record + offsetof(V3, FileNameLength)));
 }

@@ -59,6 +59,10 @@ struct UsnRecordV4Layout {
 };
 static_assert(sizeof(UsnRecordV4Layout) == 64, "a V4 record's extents start at 64");
 
+// A 128-bit file id (FILE_ID_128) is little-endian: its high half follows the low one.
+// NTFS ids fit the low half; only ReFS needs the high one.
+const uint32_t FILE_ID_HIGH_HALF = 8;
+
 struct UsnRecordExtentLayout {
     uint8_t Offset[8];  // 0x00
     uint8_t Length[8];  // 0x08

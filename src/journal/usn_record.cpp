@@ -50,9 +50,9 @@ void DecodeUsnRecord(const unsigned char* record, const UsnRecordShape& shape, U
         const unsigned char* file = record + offsetof(V3, FileReferenceNumber);
         const unsigned char* parent = record + offsetof(V3, ParentFileReferenceNumber);
         fields->FileReferenceNumber = LoadU64(file);
-        fields->FileReferenceNumberHigh = LoadU64(file + 8);
+        fields->FileReferenceNumberHigh = LoadU64(file + FILE_ID_HIGH_HALF);
         fields->ParentFileReferenceNumber = LoadU64(parent);
-        fields->ParentFileReferenceNumberHigh = LoadU64(parent + 8);
+        fields->ParentFileReferenceNumberHigh = LoadU64(parent + FILE_ID_HIGH_HALF);
         DecodeCommonFields(record, offsetof(V3, Usn) - offsetof(V2, Usn), fields);
     } else {
         fields->FileReferenceNumber = LoadU64(record + offsetof(V2, FileReferenceNumber));
